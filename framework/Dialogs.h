@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace fw {
+
+class FolderItem;
+
+// Where the framework's modal dialogs come from. The framework starts with
+// dialogs of the desktop toolkit; tests install a scripted provider.
+class DialogProvider {
+public:
+    virtual ~DialogProvider() = default;
+    // The file the user chose in an open-file dialog showing `filterText`, or
+    // nullptr when the user cancelled.
+    virtual std::shared_ptr<FolderItem> ChooseFile(const std::string& filterText) = 0;
+    // Shows `text` in a modal message box and returns once it is dismissed.
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// Installs `provider` (nullptr brings back the toolkit's dialogs) and returns
+// the one installed before.
+std::shared_ptr<DialogProvider> SetDialogProvider(std::shared_ptr<DialogProvider> provider);
+
+// The open-file dialog: the chosen file, or nullptr on cancel.
+std::shared_ptr<FolderItem> GetOpenFolderItem(const std::string& filterText);
+
+// A modal message box with `text`.
+void MsgBox(const std::string& text);
+
+}  // namespace fw
