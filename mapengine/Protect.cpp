@@ -1,0 +1,146 @@
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "framework/BinaryStream.h"
+#include "framework/Controls.h"
+#include "framework/Dialogs.h"
+#include "framework/Runtime.h"
+#include "framework/Text.h"
+#include "mapengine/MapArithmetic.h"
+#include "mapengine/MapFormat.h"
+#include "mapengine/ProtectRules.h"
+#include "shell/ProtectOptions.h"
+#include "shell/Tagshroud.h"
+
+namespace {
+
+using maparith::Add32;
+using maparith::Sub32;
+using maparith::ToPosition;
+
+constexpr std::int64_t Int32Size = 4;
+
+// TempOffset keeps the low 32 bits of an entry field's 64-bit position.
+std::int32_t Low32(std::int64_t position) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(position));
+}
+
+bool IsExemptClass(const std::string& tagClass) {
+    return std::ranges::find(ExemptTagClasses, tagClass) != ExemptTagClasses.end();
+}
+
+const NameTestedClass* FindNameTestedClass(const std::string& tagClass) {
+    const auto* found = std::ranges::find(NameTestedClasses, tagClass, &NameTestedClass::TagClass);
+    return found != NameTestedClasses.end() ? found : nullptr;
+}
+
+// Reads the entry's TagFlag with the stream just past its class, and leaves
+// the stream there again.
+std::int32_t ReadTagFlag(fw::BinaryStream& stream) {
+    stream.SetPosition(stream.Position() - TagEntry::TagClassSize + TagEntry::TagFlag);
+    const std::int32_t flag = stream.ReadInt32();
+    stream.SetPosition(stream.Position() + TagEntry::TagClassSize - (TagEntry::TagFlag + Int32Size));
+    return flag;
+}
+
+// Whether `size` bytes from `start` lie inside a file of `length` bytes.
+bool LiesInFile(std::int64_t start, std::int64_t size, std::int64_t length) {
+    return start >= 0 && start <= length && size <= length - start;
+}
+
+}  // namespace
+
+void Tagshroud::Full_Protect() { ProtectMap(FullEdition); }
+
+void Tagshroud::Demo_Protect() { ProtectMap(DemoEdition); }
+
+void Tagshroud::ProtectMap(const MapEdition& edition) {
+    ReadProtectionIndex(edition);
+    if (!ProtectionMayWrite()) return;
+    for (N = 0; N < TagCount; N = Add32(N, 1)) {
+        ProtectTag(edition);
+        fw::RuntimeBackgroundTask();
+    }
+    WriteReplacementName();
+    fw::MsgBox(std::string(ProtectedReport));
+    ProtectOptions()->Close();
+    Control<fw::Listbox>("taglist")->DeleteAllRows();
+    (this->*edition.Load)();
+}
+
+// Every value is read again from the file: a protection takes nothing over
+// from the last listing.
+void Tagshroud::ReadProtectionIndex(const MapEdition& edition) {
+    br->SetPosition(edition.IndexOffsetField);
+    IndexOffset = br->ReadInt32();
+    ReadIndexHeader();
+    // Tag 0's NamePointer, at IndexOffset + 0x38.
+    br->SetPosition(TagEntryPosition(IndexOffset, 0, TagEntry::NamePointer));
+    TempData = br->ReadInt32();
+}
+
+// A damaged map is never made worse: unless every tag entry that the loop may
+// rewrite and the whole replacement name lie inside the file, nothing is
+// written. The replacement is taken from the field here only to be measured;
+// it is written from the field as it stands after the loop.
+bool Tagshroud::ProtectionMayWrite() {
+    const std::string replacement =
+        ReplacementName(ProtectOptions()->Control<fw::EditField>("TagInPut")->Text());
+    if (replacement.size() > ReplacementNameMax) {
+        fw::MsgBox(std::string(ReplacementTooLongMessage));
+        return false;
+    }
+    if (!TagIndexLiesInFile(static_cast<std::int64_t>(replacement.size()))) {
+        fw::MsgBox(std::string(DamagedIndexMessage));
+        ProtectOptions()->Close();
+        return false;
+    }
+    return true;
+}
+
+// A count larger than the file can hold entries fails at once, so the check
+// costs no more than the loop it guards.
+bool Tagshroud::TagIndexLiesInFile(std::int64_t replacementSize) {
+    const std::int64_t length = br->Length();
+    if (TagCount > 0 && TagCount > length / TagEntrySize) return false;
+    for (std::int32_t tag = 0; tag < TagCount; ++tag)
+        if (!LiesInFile(TagEntryPosition(IndexOffset, tag), TagEntrySize, length)) return false;
+    const std::int64_t lengthByte = ToPosition(Sub32(Sub32(TempData, MapMagic), 1));
+    return LiesInFile(lengthByte, 1 + replacementSize, length);
+}
+
+// Decides tag N and protects it unless its class, its flag (in an edition
+// that tests it) or its name exempts it.
+void Tagshroud::ProtectTag(const MapEdition& edition) {
+    br->SetPosition(TagEntryPosition(IndexOffset, N));
+    const std::string tagClass = br->Read(TagEntry::TagClassSize);
+    std::optional<std::int32_t> flag;
+    if (edition.TestsTagFlag) flag = ReadTagFlag(*br);
+    if (IsExemptClass(tagClass)) return;
+
+    const NameTestedClass* tested = FindNameTestedClass(tagClass);
+    if (!tested) {
+        ReadNamePointerField();
+        WipeCString(PointerToOffset(NamePointer), OtherWipeMax);
+        RedirectName();
+        return;
+    }
+    if (flag == ExemptingTagFlag) return;
+    ReadNamePointerField();
+    br->SetPosition(PointerToOffset(NamePointer));
+    std::int32_t counter = 0;
+    const std::string name = ReadCString(tested->NameCap, counter);
+    if (fw::InStr(name, 0, tested->Marker) > 0) return;
+    WipeCString(PointerToOffset(NamePointer), tested->WipeCap);
+    RedirectName();
+}
+
+// With the stream just past the entry's class: remembers where the entry's
+// NamePointer field lies and reads it.
+void Tagshroud::ReadNamePointerField() {
+    TempOffset = Low32(br->Position() - TagEntry::TagClassSize + TagEntry::NamePointer);
+    br->SetPosition(TempOffset);
+    NamePointer = br->ReadInt32();
+}

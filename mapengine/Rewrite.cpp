@@ -1,0 +1,41 @@
+#include <cstdint>
+#include <string>
+
+#include "framework/BinaryStream.h"
+#include "framework/Controls.h"
+#include "framework/Runtime.h"
+#include "mapengine/MapArithmetic.h"
+#include "mapengine/ProtectRules.h"
+#include "shell/ProtectOptions.h"
+#include "shell/Tagshroud.h"
+
+// Zeroes each non-zero byte of the name at `position`, at most `cap` of them.
+// The name's own zero byte is read but never rewritten, and nothing from
+// `position` + `cap` on is touched.
+void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
+    br->SetPosition(position);
+    for (std::int32_t counter = 0; counter < cap; ++counter) {
+        const bool nameEnds = br->ReadInt8() == 0;
+        if (!nameEnds) {
+            br->SetPosition(br->Position() - 1);
+            br->WriteInt8(0);
+        }
+        fw::RuntimeBackgroundTask();
+        if (nameEnds) break;
+    }
+}
+
+// Points the current entry at tag 0's name.
+void Tagshroud::RedirectName() {
+    br->SetPosition(TempOffset);
+    br->WriteInt32(TempData);
+}
+
+// Writes the typed text, or ProtectedName for an empty field, as a length byte
+// just before tag 0's name and the text's bytes over that name, with no zero
+// byte after them. The text is taken only now, after the tag loop.
+void Tagshroud::WriteReplacementName() {
+    br->SetPosition(maparith::ToPosition(maparith::Sub32(maparith::Sub32(TempData, MapMagic), 1)));
+    const std::string typed = ProtectOptions()->Control<fw::EditField>("TagInPut")->Text();
+    br->WritePString(ReplacementName(typed));
+}
