@@ -77,6 +77,13 @@ private:
     void WipeCString(std::int64_t position, std::int32_t cap);
     void RedirectName();
     void WriteReplacementName();
+
+    // The protection's own steps (mapengine/Protect.cpp).
+    void ReadProtectionIndex(const MapEdition& edition);
+    bool ProtectionMayWrite();
+    bool TagIndexLiesInFile(std::int64_t replacementSize);
+    void ProtectTag(const MapEdition& edition);
+    void ReadNamePointerField();
 };
 
 // The main window: the live one, or a new one when none is open. Being named
