@@ -73,6 +73,9 @@ private:
     std::int64_t PointerToOffset(std::int32_t pointer) const;
     std::string ReadCString(std::int32_t cap, std::int32_t& counter);
     void ListMap(const MapEdition& edition);
+    void ReadIndexHeader();
+    void ListTag();
+    std::int64_t WholeTagEntriesInFile();
     void ProtectMap(const MapEdition& edition);
     void WipeCString(std::int64_t position, std::int32_t cap);
     void RedirectName();
