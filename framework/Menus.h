@@ -36,9 +36,12 @@ public:
     bool AutoEnable() const { return autoEnable_; }
     void SetAutoEnable(bool autoEnable) { autoEnable_ = autoEnable; }
 
-    // Appends `child` as the last entry below this one.
+    // Appends `child` as the last entry below this one; an empty `child` is
+    // refused with a NilObjectException.
     void Append(std::shared_ptr<MenuItem> child);
     std::int32_t Count() const { return static_cast<std::int32_t>(children_.size()); }
+    // The entry at `index`, counted from 0; an OutOfBoundsException outside
+    // 0 to Count() - 1.
     std::shared_ptr<MenuItem> Item(std::int32_t index) const;
     // The direct child of that name, or nullptr.
     std::shared_ptr<MenuItem> Child(std::string_view name) const;
