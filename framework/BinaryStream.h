@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,10 +40,13 @@ public:
     bool LittleEndian() const { return littleEndian_; }
     void SetLittleEndian(bool littleEndian) { littleEndian_ = littleEndian; }
 
-    // The file's current length in bytes.
+    // The file's current length in bytes, read again from the file. When
+    // another program has shortened or grown the file since, later reads and
+    // writes are bounded by this length.
     std::int64_t Length();
 
-    // The next `count` bytes as raw bytes, with no text encoding.
+    // The next `count` bytes as raw bytes, with no text encoding. A count of 0
+    // or below reads nothing and leaves the position where it is.
     std::string Read(std::int32_t count);
     std::int8_t ReadInt8();
     std::int32_t ReadInt32();
@@ -54,18 +58,80 @@ public:
     void WritePString(const std::string& text);
 
 private:
+    // The descriptor and its registration with the guard against files that
+    // another program shortens while they are mapped.
     struct Mapping;
     explicit BinaryStream(std::unique_ptr<Mapping> mapping);
 
+    // Whether the guard replaced part of the mapping since the last look: an
+    // access in this call touched a page past the file's new end. Every
+    // access is followed by this test, after a compiler barrier, so that the
+    // call that met the fault also deals with it.
+    bool Cut() const {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        return cut_->load(std::memory_order_relaxed);
+    }
+
+    std::int8_t ReadInt8Slow();
+    std::string ReadSlow(std::int32_t count);
+    void WriteInt8Slow(std::int8_t value);
+    [[noreturn]] void ThrowWriteCut();
     // Copies the bytes of [position, position + count) that lie inside the
     // file into `out` (which holds `count` zero bytes on entry).
     void Fetch(std::int64_t position, std::size_t count, unsigned char* out);
     // Writes `count` bytes at the current position, or throws without writing.
     void Store(const unsigned char* bytes, std::size_t count);
+    // After the guard cut the mapping: maps the file again at its new size.
+    void Resync();
+    // Maps the file afresh with `size` bytes.
+    void Remap(std::uint64_t size);
+    void Unmap();
 
-    std::unique_ptr<Mapping> mapping_;
+    unsigned char* data_ = nullptr;   // the shared mapping; nullptr when none
+    std::uint64_t length_ = 0;        // bytes of data_ inside the file
+    const std::atomic<bool>* cut_;    // set by the guard's signal handler
     std::int64_t position_ = 0;
     bool littleEndian_ = false;
+    std::unique_ptr<Mapping> mapping_;
 };
+
+// The hot paths: a bounds test, a memory access and a test of the guard's
+// flag. A position outside the file becomes a huge unsigned offset, so one
+// comparison covers both ends.
+
+inline std::int8_t BinaryStream::ReadInt8() {
+    const auto at = static_cast<std::uint64_t>(position_);
+    if (at < length_) [[likely]] {
+        const auto value = static_cast<std::int8_t>(data_[at]);
+        if (!Cut()) [[likely]] {
+            position_ = static_cast<std::int64_t>(at + 1);
+            return value;
+        }
+    }
+    return ReadInt8Slow();
+}
+
+inline std::string BinaryStream::Read(std::int32_t count) {
+    const auto at = static_cast<std::uint64_t>(position_);
+    if (count == 1 && at < length_) [[likely]] {
+        const auto byte = static_cast<char>(data_[at]);
+        if (!Cut()) [[likely]] {
+            position_ = static_cast<std::int64_t>(at + 1);
+            return std::string(1, byte);
+        }
+    }
+    return ReadSlow(count);
+}
+
+inline void BinaryStream::WriteInt8(std::int8_t value) {
+    const auto at = static_cast<std::uint64_t>(position_);
+    if (at < length_) [[likely]] {
+        data_[at] = static_cast<unsigned char>(value);
+        if (Cut()) [[unlikely]] ThrowWriteCut();
+        position_ = static_cast<std::int64_t>(at + 1);
+        return;
+    }
+    WriteInt8Slow(value);
+}
 
 }  // namespace fw
