@@ -295,6 +295,7 @@ void BinaryStream::Fetch(std::int64_t position, std::size_t count, unsigned char
         const Span span = Inside(position, count, length_);
         if (span.Size() > 0) {
             const std::uint64_t into = span.begin - static_cast<std::uint64_t>(position);
+            (void)Peek(span.end - 1);  // see Peek
             std::memcpy(out + into, data_ + span.begin, span.Size());
         }
         if (!Cut()) return;
@@ -314,10 +315,11 @@ std::string BinaryStream::ReadSlow(std::int32_t count) {
     for (;;) {
         if (Cut()) Resync();
         const Span span = Inside(position_, static_cast<std::uint64_t>(count), length_);
-        if (span.Size() > 0)
+        bytes.clear();
+        if (span.Size() > 0) {
+            (void)Peek(span.end - 1);  // see Peek
             bytes.assign(reinterpret_cast<const char*>(data_) + span.begin, span.Size());
-        else
-            bytes.clear();
+        }
         if (!Cut()) break;
     }
     position_ = Advance(position_, static_cast<std::uint64_t>(count));
@@ -328,6 +330,7 @@ std::int32_t BinaryStream::ReadInt32() {
     unsigned char bytes[4] = {};
     const auto at = static_cast<std::uint64_t>(position_);
     if (at < length_ && length_ - at >= sizeof bytes) {
+        (void)Peek(at + sizeof bytes - 1);  // see Peek
         std::memcpy(bytes, data_ + at, sizeof bytes);
         if (Cut()) Fetch(position_, sizeof bytes, bytes);
     } else {
@@ -373,6 +376,7 @@ void BinaryStream::Store(const unsigned char* bytes, std::size_t count) {
         if (!Fits(at, count, length_))
             throw IOException("A write at position " + std::to_string(at) + " would reach outside the " +
                               std::to_string(length_) + "-byte file");
+        (void)Peek(static_cast<std::uint64_t>(at) + count - 1);  // see Peek
         std::memcpy(saved, data_ + at, count);
         if (!Cut()) break;
     }

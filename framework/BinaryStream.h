@@ -72,6 +72,15 @@ private:
         return cut_->load(std::memory_order_relaxed);
     }
 
+    // The byte at `at`, loaded even when the caller drops the value: the load
+    // is what meets a fault past a shortened file's end, and a call such as
+    // Read(1).size() must still see that fault. Pages past a shortened file's
+    // end are always the mapping's last ones, so a span of bytes meets a cut
+    // exactly when its last byte does: the copies Peek that byte first.
+    unsigned char Peek(std::uint64_t at) const {
+        return static_cast<const volatile unsigned char*>(data_)[at];
+    }
+
     std::int8_t ReadInt8Slow();
     std::string ReadSlow(std::int32_t count);
     void WriteInt8Slow(std::int8_t value);
@@ -102,7 +111,7 @@ private:
 inline std::int8_t BinaryStream::ReadInt8() {
     const auto at = static_cast<std::uint64_t>(position_);
     if (at < length_) [[likely]] {
-        const auto value = static_cast<std::int8_t>(data_[at]);
+        const auto value = static_cast<std::int8_t>(Peek(at));
         if (!Cut()) [[likely]] {
             position_ = static_cast<std::int64_t>(at + 1);
             return value;
@@ -114,7 +123,7 @@ inline std::int8_t BinaryStream::ReadInt8() {
 inline std::string BinaryStream::Read(std::int32_t count) {
     const auto at = static_cast<std::uint64_t>(position_);
     if (count == 1 && at < length_) [[likely]] {
-        const auto byte = static_cast<char>(data_[at]);
+        const auto byte = static_cast<char>(Peek(at));
         if (!Cut()) [[likely]] {
             position_ = static_cast<std::int64_t>(at + 1);
             return std::string(1, byte);

@@ -101,14 +101,6 @@ TEST(BinaryStreamOpen, GivesNothingWithoutWriteAccess) {
     EXPECT_EQ(BinaryStream::Open(file.Path()), nullptr);
 }
 
-TEST(BinaryStreamOpen, StartsAtZeroBigEndianWithTheFileLength) {
-    TempFile file(Pattern(10));
-    auto stream = OpenOrFail(file);
-    EXPECT_EQ(stream->Position(), 0);
-    EXPECT_FALSE(stream->LittleEndian());
-    EXPECT_EQ(stream->Length(), 10);
-}
-
 struct ReadCase {
     std::int64_t position;
     std::int32_t count;
@@ -161,6 +153,8 @@ struct Int32Case {
 TEST(BinaryStreamRead, Int32FollowsByteOrderAndTakesZeroForMissingBytes) {
     TempFile file(std::string("\x01\x02\x03\x04\xFE\xFF\xFF\xFF", 8));
     auto stream = OpenOrFail(file);
+    EXPECT_EQ(stream->Position(), 0);
+    EXPECT_EQ(stream->ReadInt32(), 0x01020304);  // big-endian until told otherwise
     const Int32Case cases[] = {
         {0, false, 0x01020304},
         {0, true, 0x04030201},
@@ -303,67 +297,82 @@ TEST(BinaryStreamLength, FollowsAFileGrownElsewhere) {
 }
 
 // The file shrinks under the stream and the stream is not told: an access to
-// a page past the new end would be a SIGBUS without the guard.
-class BinaryStreamShortenedUnseen : public testing::Test {
-protected:
-    void SetUp() override {
+// a page past the new end would be a SIGBUS without the guard. Each case
+// starts afresh, so that its own access is the one that meets the fault.
+struct Shortened {
+    explicit Shortened(std::int64_t newSize = PageSize + 100) {
         stream = OpenOrFail(file);
-        ASSERT_NE(stream, nullptr);
-        file.Resize(PageSize + 100);
+        file.Resize(newSize);
     }
     const std::string original = Pattern(static_cast<std::size_t>(4 * PageSize));
     TempFile file{original};
     std::shared_ptr<BinaryStream> stream;
 };
 
-TEST_F(BinaryStreamShortenedUnseen, ReadsPastTheNewEndGiveNothing) {
-    stream->SetPosition(3 * PageSize);
-    EXPECT_EQ(stream->Read(4), "");
-    EXPECT_EQ(stream->Position(), 3 * PageSize + 4);
-    EXPECT_EQ(stream->Length(), PageSize + 100);
-    // Bytes still inside the file read as they stand.
-    stream->SetPosition(PageSize + 98);
-    EXPECT_EQ(stream->Read(4), original.substr(static_cast<std::size_t>(PageSize) + 98, 2));
+struct UnseenCase {
+    const char* what;
+    std::int64_t position;
+    std::function<std::int64_t(BinaryStream&)> access;  // gives what was read
+    std::int64_t advance;
+};
+
+TEST(BinaryStreamShortenedUnseen, EveryReadPastTheNewEndGivesNothing) {
+    const UnseenCase cases[] = {
+        {"Read(4)", 3 * PageSize, [](BinaryStream& s) { return std::int64_t(s.Read(4).size()); }, 4},
+        {"Read(1)", 3 * PageSize, [](BinaryStream& s) { return std::int64_t(s.Read(1).size()); }, 1},
+        {"ReadInt8", 2 * PageSize, [](BinaryStream& s) { return std::int64_t(s.ReadInt8()); }, 1},
+        {"ReadInt32", 2 * PageSize, [](BinaryStream& s) { return std::int64_t(s.ReadInt32()); }, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Shortened shortened;
+        BinaryStream& stream = *shortened.stream;
+        stream.SetPosition(c.position);
+        EXPECT_EQ(c.access(stream), 0);
+        EXPECT_EQ(stream.Position(), c.position + c.advance);
+        EXPECT_EQ(stream.Length(), PageSize + 100);
+        // Bytes still inside the file read as they stand.
+        stream.SetPosition(PageSize + 98);
+        EXPECT_EQ(stream.Read(4), shortened.original.substr(static_cast<std::size_t>(PageSize) + 98, 2));
+    }
 }
 
-TEST_F(BinaryStreamShortenedUnseen, SingleByteAndInt32ReadsGiveZero) {
-    stream->SetPosition(2 * PageSize);
-    EXPECT_EQ(stream->ReadInt8(), 0);
-    stream->SetPosition(3 * PageSize);
-    EXPECT_EQ(stream->ReadInt32(), 0);
-    stream->SetPosition(3 * PageSize);
-    EXPECT_EQ(stream->Read(1), "");
-    EXPECT_EQ(stream->Position(), 3 * PageSize + 1);
+TEST(BinaryStreamShortenedUnseen, ReadSpanningTheNewEndGivesTheBytesBeforeIt) {
+    Shortened shortened;
+    shortened.stream->SetPosition(PageSize + 90);
+    EXPECT_EQ(shortened.stream->Read(static_cast<std::int32_t>(2 * PageSize)),
+              shortened.original.substr(static_cast<std::size_t>(PageSize) + 90, 10));
 }
 
-TEST_F(BinaryStreamShortenedUnseen, ReadsSpanningTheNewEndGiveTheBytesBeforeIt) {
-    stream->SetPosition(PageSize + 90);
-    const std::string got = stream->Read(static_cast<std::int32_t>(2 * PageSize));
-    EXPECT_EQ(got, original.substr(static_cast<std::size_t>(PageSize) + 90, 10));
+TEST(BinaryStreamShortenedUnseen, EveryWritePastTheNewEndIsRefusedAndTheFileStaysShort) {
+    const std::function<void(BinaryStream&)> writes[] = {
+        [](BinaryStream& s) { s.WriteInt8(7); },
+        [](BinaryStream& s) { s.WriteInt32(7); },
+        [](BinaryStream& s) { s.WritePString("abc"); },
+    };
+    for (std::size_t i = 0; i < std::size(writes); ++i) {
+        SCOPED_TRACE("write kind " + std::to_string(i));
+        Shortened shortened;
+        shortened.stream->SetPosition(3 * PageSize);
+        EXPECT_THROW(writes[i](*shortened.stream), fw::IOException);
+        EXPECT_EQ(shortened.stream->Position(), 3 * PageSize);
+        EXPECT_EQ(shortened.file.Size(), PageSize + 100);
+        EXPECT_EQ(shortened.stream->Length(), PageSize + 100);
+        EXPECT_EQ(shortened.file.Bytes(),
+                  shortened.original.substr(0, static_cast<std::size_t>(PageSize) + 100));
+    }
 }
 
-TEST_F(BinaryStreamShortenedUnseen, WritesPastTheNewEndAreRefusedAndTheFileStaysShort) {
-    stream->SetPosition(3 * PageSize);
-    EXPECT_THROW(stream->WriteInt8(7), fw::IOException);
-    EXPECT_EQ(stream->Position(), 3 * PageSize);
-    stream->SetPosition(2 * PageSize);
-    EXPECT_THROW(stream->WriteInt32(7), fw::IOException);
-    EXPECT_THROW(stream->WritePString("abc"), fw::IOException);
-    EXPECT_EQ(file.Size(), PageSize + 100);
-    EXPECT_EQ(stream->Length(), PageSize + 100);
-    EXPECT_EQ(file.Bytes(), original.substr(0, static_cast<std::size_t>(PageSize) + 100));
-}
-
-TEST_F(BinaryStreamShortenedUnseen, WriteAcrossAPageBoundaryIntoTheCutChangesNothing) {
-    file.Resize(PageSize);
-    stream->SetPosition(PageSize - 2);
-    EXPECT_THROW(stream->WriteInt32(0x31323334), fw::IOException);
-    EXPECT_EQ(file.Size(), PageSize);
-    EXPECT_EQ(file.Bytes(), original.substr(0, static_cast<std::size_t>(PageSize)));
+TEST(BinaryStreamShortenedUnseen, WriteAcrossAPageBoundaryIntoTheCutChangesNothing) {
+    Shortened shortened(PageSize);
+    shortened.stream->SetPosition(PageSize - 2);
+    EXPECT_THROW(shortened.stream->WriteInt32(0x31323334), fw::IOException);
+    EXPECT_EQ(shortened.file.Size(), PageSize);
+    EXPECT_EQ(shortened.file.Bytes(), shortened.original.substr(0, static_cast<std::size_t>(PageSize)));
     // Inside the file writes go on as before.
-    stream->SetPosition(PageSize - 4);
-    stream->WriteInt32(0x31323334);
-    EXPECT_EQ(file.BytesAt(PageSize - 4, 4), "1234");
+    shortened.stream->SetPosition(PageSize - 4);
+    shortened.stream->WriteInt32(0x31323334);
+    EXPECT_EQ(shortened.file.BytesAt(PageSize - 4, 4), "1234");
 }
 
 // A fault in a mapping that is not a stream's must not be swallowed.
