@@ -121,6 +121,17 @@ public:
     void SetHasHeading(bool hasHeading);
     std::int32_t ColumnCount() const;
     void SetColumnCount(std::int32_t count);
+    // A scroll bar that is on shows when the rows need it (AutoHideScrollbars)
+    // or always; one that is off never shows.
+    bool ScrollbarHorizontal() const;
+    void SetScrollbarHorizontal(bool on);
+    bool ScrollBarVertical() const;
+    void SetScrollBarVertical(bool on);
+    bool AutoHideScrollbars() const;
+    void SetAutoHideScrollbars(bool autoHide);
+    // 0 one row at a time, 1 several rows.
+    std::int32_t SelectionType() const;
+    void SetSelectionType(std::int32_t type);
 
     std::optional<PropertyType> DeclaredType(std::string_view name) const override;
     void SetProperty(std::string_view name, const PropertyValue& value) override;
@@ -162,6 +173,13 @@ public:
     void SetPassword(bool password);
     bool Border() const;
     void SetBorder(bool border);
+    // 0 the platform's default, 1 left, 2 centre, 3 right.
+    std::int32_t Alignment() const;
+    void SetAlignment(std::int32_t alignment);
+    fw::Color BackColor() const;
+    void SetBackColor(fw::Color color);
+    fw::Color TextColor() const;
+    void SetTextColor(fw::Color color);
 
     std::optional<PropertyType> DeclaredType(std::string_view name) const override;
     void SetProperty(std::string_view name, const PropertyValue& value) override;

@@ -68,6 +68,15 @@ public:
     void SetMinimizeButton(bool minimizeButton);
     bool MaximizeButton() const;
     void SetMaximizeButton(bool maximizeButton);
+    bool FullScreen() const;
+    void SetFullScreen(bool fullScreen);
+    bool MenuBarVisible() const;
+    void SetMenuBarVisible(bool menuBarVisible);
+    // The content area's background; BackColor counts only with HasBackColor.
+    bool HasBackColor() const;
+    void SetHasBackColor(bool hasBackColor);
+    fw::Color BackColor() const;
+    void SetBackColor(fw::Color color);
 
     std::shared_ptr<fw::MenuBar> MenuBar() const;
     void SetMenuBar(std::shared_ptr<fw::MenuBar> menuBar);

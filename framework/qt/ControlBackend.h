@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QPointer>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+namespace fw {
+
+class ContentWidget;
+
+struct RectControl::Backend {
+    Backend(ContentWidget* content, QWidget* widget);
+    virtual ~Backend();
+
+    QPointer<ContentWidget> content;
+    QPointer<QWidget> widget;
+    std::string name;
+
+    std::int32_t left = 0, top = 0, width = 80, height = 20;
+    // The content size at which the position above was set; anchors move the
+    // control by the difference to the current content size.
+    QSize reference;
+    bool lockLeft = false, lockTop = false, lockRight = false, lockBottom = false;
+    bool enabled = true;
+    bool visible = true;
+    std::int32_t tabIndex = 0;
+    std::string textFont = "System";
+    std::int32_t textSize = 0;
+    bool bold = false, italic = false, underline = false;
+    std::string helpTag;
+
+    QSize CurrentContentSize() const;
+    // Places the widget for the content size `size` by the anchoring rule.
+    void Place(QSize size);
+    void Place() { Place(CurrentContentSize()); }
+    // Takes the current content size as the new reference and places.
+    void SetDesignGeometry();
+    void ApplyFont();
+};
+
+struct ButtonBackend : RectControl::Backend {
+    explicit ButtonBackend(ContentWidget* content);
+    QPushButton* Button() const;
+
+    std::string caption;
+    bool isDefault = false;
+    bool isCancel = false;
+    std::function<void()> action;
+};
+
+// The rows of a list as bytes; they become text only when the view asks.
+class RowModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void Append(const std::string& row);
+    void Clear();
+    void SetHeading(const QString& heading);
+
+    std::vector<std::string> rows;
+    QString heading;
+};
+
+struct ListBackend : RectControl::Backend {
+    explicit ListBackend(ContentWidget* content);
+    QTreeView* View() const;
+    void ApplyScrollbars();
+
+    RowModel* model = nullptr;  // owned by the view
+    std::string initialValue;
+    bool hasHeading = false;
+    std::int32_t columnCount = 1;
+    bool scrollbarHorizontal = true;
+    bool scrollbarVertical = true;
+    bool autoHideScrollbars = true;
+    std::int32_t selectionType = 0;
+};
+
+struct LabelBackend : RectControl::Backend {
+    explicit LabelBackend(ContentWidget* content);
+    QLabel* Label() const;
+    void ApplyAlignment();
+
+    std::string text;
+    bool multiline = false;
+    std::int32_t textAlign = 0;
+    Color textColor{0, 0, 0};
+};
+
+struct FieldBackend : RectControl::Backend {
+    explicit FieldBackend(ContentWidget* content);
+    QLineEdit* Field() const;
+
+    std::string text;  // UTF-8, kept in step with what the field shows
+    std::int32_t limitText = 0;
+    bool readOnly = false;
+    bool password = false;
+    bool border = true;
+    std::int32_t alignment = 0;
+    Color backColor{255, 255, 255};
+    Color textColor{0, 0, 0};
+};
+
+}  // namespace fw

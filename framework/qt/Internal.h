@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fw {
+
+class Window;
+
+namespace detail {
+
+// True while the cooperative yield is letting the event loop run. A window
+// refuses the window system's close requests then, so nothing is closed under
+// a running loop.
+bool InYield();
+
+// The framework's list of open windows, in the order they were opened.
+std::vector<std::shared_ptr<Window>>& LiveWindows();
+
+// Keeps `object` alive until the event loop next gets control. A window that
+// closes from inside one of its own event handlers is released this way, so
+// it is never destroyed in the middle of the handler.
+void ReleaseLater(std::shared_ptr<const void> object);
+
+// Map bytes are shown one character per byte; program literals are UTF-8.
+inline QString FromBytes(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+inline QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string ToUtf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+}  // namespace detail
+}  // namespace fw
