@@ -375,15 +375,35 @@ TEST(BinaryStreamShortenedUnseen, WriteAcrossAPageBoundaryIntoTheCutChangesNothi
     EXPECT_EQ(shortened.file.BytesAt(PageSize - 4, 4), "1234");
 }
 
+// A file of `size` bytes in the temporary folder. The death tests unlink it as
+// soon as it is open, so a process that dies leaves nothing behind.
+std::string ScratchFile(std::int64_t size) {
+    std::string path = testing::TempDir() + "binarystreamXXXXXX";
+    const int fd = mkstemp(path.data());
+    if (fd < 0 || ftruncate(fd, size) != 0) _exit(2);
+    close(fd);
+    return path;
+}
+
 // A fault in a mapping that is not a stream's must not be swallowed.
-void TouchPastTheEndOfAForeignMapping(const std::string& path) {
+void TouchPastTheEndOfAForeignMapping() {
+    const std::string path = ScratchFile(2 * PageSize);
     const int fd = open(path.c_str(), O_RDWR);
+    unlink(path.c_str());
     void* data = mmap(nullptr, static_cast<std::size_t>(2 * PageSize), PROT_READ, MAP_SHARED, fd, 0);
     if (data == MAP_FAILED) _exit(3);
     if (ftruncate(fd, 10) != 0) _exit(4);
     volatile const char* bytes = static_cast<const char*>(data);
     (void)bytes[PageSize + 1];
-    _exit(5);  // not reached when the fault kills the process
+    _exit(0);  // reached only when the fault was swallowed
+}
+
+void OpenStreamAndTouchForeignMapping() {
+    const std::string path = ScratchFile(2 * PageSize);
+    auto stream = BinaryStream::Open(path);
+    unlink(path.c_str());
+    if (!stream) _exit(6);
+    TouchPastTheEndOfAForeignMapping();
 }
 
 void ExitOnSigbus(int) { _exit(42); }
@@ -394,24 +414,14 @@ protected:
 };
 
 TEST_F(BinaryStreamGuard, LeavesForeignFaultsToTheDefaultDisposition) {
-    TempFile file(Pattern(static_cast<std::size_t>(2 * PageSize)));
-    TempFile other(Pattern(static_cast<std::size_t>(2 * PageSize)));
-    EXPECT_EXIT(
-        {
-            auto stream = BinaryStream::Open(file.Path());
-            TouchPastTheEndOfAForeignMapping(other.Path());
-        },
-        testing::KilledBySignal(SIGBUS), "");
+    EXPECT_EXIT(OpenStreamAndTouchForeignMapping(), testing::KilledBySignal(SIGBUS), "");
 }
 
 TEST_F(BinaryStreamGuard, PassesForeignFaultsToTheHandlerInstalledBefore) {
-    TempFile file(Pattern(static_cast<std::size_t>(2 * PageSize)));
-    TempFile other(Pattern(static_cast<std::size_t>(2 * PageSize)));
     EXPECT_EXIT(
         {
             signal(SIGBUS, ExitOnSigbus);
-            auto stream = BinaryStream::Open(file.Path());
-            TouchPastTheEndOfAForeignMapping(other.Path());
+            OpenStreamAndTouchForeignMapping();
         },
         testing::ExitedWithCode(42), "");
 }
