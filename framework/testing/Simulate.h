@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fw {
+class Listbox;
+class RectControl;
+class Window;
+}  // namespace fw
+
+// Acting as a user in tests, with real toolkit input events, and reading back
+// what the toolkit shows. Texts going in and out are UTF-8.
+namespace fw::testing {
+
+// Delivers everything pending: posted events, window-system events, repaints.
+void ProcessEvents();
+
+// A left click in the middle of the control, through the window system's
+// path: a window blocked by a modal one does not get it.
+void Click(RectControl& control);
+// The same click, left in the window system's queue; the next event
+// processing that takes user input delivers it.
+void QueueClick(RectControl& control);
+
+enum class Key { Return, Enter, Escape, Tab };
+// Makes the window active and presses `key` in it; the window's focused
+// widget gets it first.
+void PressKey(Window& window, Key key);
+// Makes the window active and presses a key combination written in Qt's
+// portable form, e.g. "Ctrl+Q".
+void PressShortcut(Window& window, const std::string& keys);
+// Puts the focus in the control and types `text` into it, one key per character.
+void TypeText(RectControl& control, const std::string& text);
+
+// Resizes the window, as the user dragging its corner would, so that its
+// content area becomes width by height (within the window's limits).
+void ResizeContent(Window& window, int width, int height);
+// The window system's close request (the close box), delivered at once.
+void ClickCloseBox(Window& window);
+// The same request left in the window system's queue.
+void QueueCloseBox(Window& window);
+
+// Chooses the item in the window's menu bar, as a user would after opening
+// its menu: false when the item is disabled or not there.
+bool ChooseMenuItem(Window& window, const std::string& itemName);
+// Whether the item is enabled once its menu has been opened.
+bool MenuItemEnabled(Window& window, const std::string& itemName);
+struct MenuEntry {
+    std::string Name;
+    std::string Text;      // as the toolkit shows it, mnemonics included
+    std::string Shortcut;  // the key sequence in Qt's portable form; empty for none
+    std::string Role;      // "About", "Quit" or "None"
+    bool IsMenu = false;
+    bool IsSeparator = false;
+};
+// Every entry of the window's menu bar, menus and items in order.
+std::vector<MenuEntry> MenuEntries(Window& window);
+
+bool IsShown(Window& window);
+std::string ShownTitle(Window& window);
+struct Size {
+    int Width = 0;
+    int Height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+Size ContentSize(Window& window);
+struct Frame {
+    bool CloseButton = false;
+    bool MinimizeButton = false;
+    bool MaximizeButton = false;
+    bool Resizable = false;
+};
+Frame FrameOf(Window& window);
+// The sheet is shown modal to `parent` alone, so `parent` takes no input.
+bool IsWindowModalOver(Window& sheet, Window& parent);
+// The repaints of the window's content area so far.
+std::int64_t PaintCount(Window& window);
+// The name of the control holding the window's focus; empty for none.
+std::string FocusedControlName(Window& window);
+// The controls' names in the order Tab walks them, from the first in tab order.
+std::vector<std::string> TabOrder(Window& window);
+// How many windows the framework lists as open.
+std::size_t ListedWindowCount();
+
+struct Rect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+// The control's geometry in its window's content area, as the toolkit has it.
+Rect GeometryOf(RectControl& control);
+std::string AccessibleName(RectControl& control);
+std::string ObjectName(RectControl& control);
+// What the control shows: a button's caption, a label's or a field's text,
+// a list's heading.
+std::string ShownText(RectControl& control);
+bool ShownEnabled(RectControl& control);
+bool ShownVisible(RectControl& control);
+bool HeadingShown(Listbox& list);
+std::string ShownRowText(Listbox& list, int row);
+
+void SetClipboardText(const std::string& text);
+std::string ClipboardText();
+
+}  // namespace fw::testing
