@@ -55,8 +55,9 @@ void RuntimeRegisterAppObject(std::shared_ptr<Application> app) { appObject = st
 std::shared_ptr<Application> RegisteredAppObject() { return appObject; }
 
 void RuntimeRun() {
-    if (!QCoreApplication::instance() || quitRequested) return;
-    exitStatus = QApplication::exec();
+    // A quit that came before the loop ends it as soon as it starts.
+    if (QCoreApplication::instance() && !quitRequested) exitStatus = QApplication::exec();
+    quitRequested = false;
 }
 
 void Quit(int status) {

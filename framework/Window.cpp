@@ -184,6 +184,8 @@ void Window::Backend::ApplyGeometry() {
         content->setMaximumSize(maxWidth, maxHeight);
         ActivateLayout(widget);
     }
+    // A window never sized explicitly is fitted to its size hint when shown.
+    widget->resize(widget->size());
     LayOutControls();
 }
 
@@ -239,11 +241,21 @@ std::vector<RectControl*> InTabOrder(const std::vector<std::shared_ptr<RectContr
 }  // namespace
 
 void Window::Backend::ApplyTabOrder() {
+    // Qt leaves widgets that take no focus (labels) out of setTabOrder; they
+    // are given a focus policy for the moment, so that the whole focus chain
+    // follows TabIndex. Tab still passes over them.
     QWidget* previous = nullptr;
     for (RectControl* control : InTabOrder(controls)) {
         QWidget* next = control->GetBackend().widget;
         if (!next) continue;
-        if (previous) QWidget::setTabOrder(previous, next);
+        if (previous) {
+            const Qt::FocusPolicy before = previous->focusPolicy(), after = next->focusPolicy();
+            if (before == Qt::NoFocus) previous->setFocusPolicy(Qt::TabFocus);
+            if (after == Qt::NoFocus) next->setFocusPolicy(Qt::TabFocus);
+            QWidget::setTabOrder(previous, next);
+            previous->setFocusPolicy(before);
+            next->setFocusPolicy(after);
+        }
         previous = next;
     }
 }
@@ -275,10 +287,11 @@ void Window::Backend::BuildMenus() {
     ApplyGeometry();
 }
 
-void Window::Backend::BringToFront() {
+void Window::Backend::BringToFront(bool wasShown) {
     frontStamp = ++frontCounter;
     if (!widget) return;
-    widget->raise();
+    // A window that has just been shown is in front already.
+    if (wasShown) widget->raise();
     widget->activateWindow();
 }
 
@@ -299,13 +312,14 @@ void Window::Backend::PresentSheet() {
 
 void Window::Backend::Present() {
     if (!open || !widget) return;
+    const bool wasShown = widget->isVisible();
     if (frame == SheetFrame)
         PresentSheet();
     else if (fullScreen)
         widget->showFullScreen();
     else
         widget->show();
-    BringToFront();
+    BringToFront(wasShown);
 }
 
 void Window::Backend::MarkClosed(bool widgetGone) {

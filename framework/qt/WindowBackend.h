@@ -106,7 +106,7 @@ struct Window::Backend {
     void BuildMenus();
     void Present();
     void PresentSheet();
-    void BringToFront();
+    void BringToFront(bool wasShown);
     // Takes the window off the live list and lets its widget go. `widgetGone`
     // when the widget is already being destroyed.
     void MarkClosed(bool widgetGone);

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "framework/Controls.h"
+#include "framework/Runtime.h"
+#include "framework/Window.h"
+#include "framework/testing/Simulate.h"
+#include "tests/framework/TestWindows.h"
+#include "tests/support/ScriptedDialogs.h"
+
+namespace {
+
+using fwtest::Build;
+using fwtest::RecipeWindow;
+namespace sim = fw::testing;
+using Clock = std::chrono::steady_clock;
+
+// Runs the cooperative yield as a long loop does, for `duration`, calling
+// `work` on every turn.
+template <class Work>
+void YieldFor(Clock::duration duration, Work work) {
+    const auto end = Clock::now() + duration;
+    for (std::int64_t turn = 0; Clock::now() < end; ++turn) {
+        work(turn);
+        fw::RuntimeBackgroundTask();
+    }
+}
+
+struct BusyWindow {
+    int clicks = 0;
+    std::shared_ptr<RecipeWindow> window;
+
+    BusyWindow() {
+        window = Build(fwtest::Recipe().Controls([this](RecipeWindow& w) {
+            w.Add<fw::PushButton>("Load", fwtest::ButtonLayout(10, 10, "Load"))->BindAction([this] {
+                ++clicks;
+            });
+            w.Add<fw::StaticText>("Count", fwtest::LabelLayout(10, 40, 200, 20, "Tag Count:"));
+        }));
+        sim::ProcessEvents();
+    }
+    ~BusyWindow() { window->Close(); }
+    fw::StaticText& Label() { return *window->Control<fw::StaticText>("Count"); }
+};
+
+TEST(Yield, RepaintsButLeavesAQueuedClickForLater) {
+    BusyWindow busy;
+    sim::QueueClick(*busy.window->ControlByName("Load"));
+    const auto paintsBefore = sim::PaintCount(*busy.window);
+
+    YieldFor(std::chrono::milliseconds(200), [&](std::int64_t turn) {
+        if (turn % 4096 == 0) busy.Label().SetText("Tag Count: " + std::to_string(turn));
+    });
+
+    // At least one repaint per 50 ms of the loop, and the click still waits.
+    EXPECT_GE(sim::PaintCount(*busy.window) - paintsBefore, 4);
+    EXPECT_EQ(busy.clicks, 0);
+    sim::ProcessEvents();
+    EXPECT_EQ(busy.clicks, 1);
+}
+
+TEST(Yield, RefusesTheCloseBoxWhileALoopRuns) {
+    BusyWindow busy;
+    sim::QueueCloseBox(*busy.window);
+    YieldFor(std::chrono::milliseconds(60), [](std::int64_t) {});
+    EXPECT_TRUE(busy.window->IsOpen());
+    EXPECT_TRUE(sim::IsShown(*busy.window));
+    EXPECT_EQ(fw::GetImplicitWindow("RecipeWindow.RecipeWindow"), busy.window);
+
+    sim::ClickCloseBox(*busy.window);  // outside the loop the close box works
+    EXPECT_FALSE(busy.window->IsOpen());
+}
+
+TEST(Yield, ACallWithNothingToDoIsNearlyFree) {
+    BusyWindow busy;
+    constexpr int Calls = 20'000'000;
+    const auto start = Clock::now();
+    for (int i = 0; i < Calls; ++i) fw::RuntimeBackgroundTask();
+    const auto perCall = (Clock::now() - start) / Calls;
+    // A clock read or an event-loop turn per call would cost far more.
+    EXPECT_LT(perCall, std::chrono::nanoseconds(15));
+}
+
+TEST(Dispatch, AnExceptionFromAButtonIsReportedByNameAndTheNextClickWorks) {
+    testsupport::ScopedScriptedDialogs dialogs;
+    int presses = 0;
+    auto window = Build(fwtest::Recipe().Controls([&](RecipeWindow& w) {
+        w.Add<fw::PushButton>("Prot", fwtest::ButtonLayout(10, 10, "Protect Map"))->BindAction([&] {
+            if (++presses == 1) throw std::runtime_error("the tag index is on fire");
+        });
+    }));
+    auto button = window->ControlByName("Prot");
+    sim::Click(*button);
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "An unexpected error occurred: the tag index is on fire");
+
+    sim::Click(*button);
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(dialogs->Messages().size(), 1u);
+}
+
+TEST(Dispatch, AnythingThrownIsReported) {
+    testsupport::ScopedScriptedDialogs dialogs;
+    fw::DispatchEvent([] { throw 42; });
+    fw::DispatchEvent([] {});
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0], "An unexpected error occurred: an unknown error");
+}
+
+TEST(Runtime, AQuitEndsTheLoopAndTheExitGivesItsStatusAndReleasesTheWindows) {
+    fw::RuntimeRegisterAppObject(std::make_shared<fw::Application>());
+    std::weak_ptr<fw::Window> window = Build(fwtest::Recipe());
+    ASSERT_FALSE(window.expired());
+
+    fw::Quit(3);
+    fw::RuntimeRun();  // returns at once: the quit came first
+    EXPECT_EQ(fw::RuntimeExit(), 3);
+    EXPECT_TRUE(window.expired());
+    EXPECT_EQ(fw::RegisteredAppObject(), nullptr);
+
+    // The test main stops the framework once more at the end.
+    static int argc = 1;
+    static char name[] = "framework_tests";
+    static char* argv[] = {name, nullptr};
+    fw::RuntimeInit(argc, argv);
+}
+
+TEST(Runtime, TheQuitItemEndsTheLoop) {
+    auto bar = std::make_shared<fw::MenuBar>();
+    auto file = std::make_shared<fw::MenuItem>();
+    file->SetName("FileMenu");
+    file->SetText("&File");
+    bar->Append(file);
+    auto quit = std::make_shared<fw::QuitMenuItem>();
+    quit->SetName("FileQuit");
+    quit->SetText("&Quit");
+    quit->SetAutoEnable(true);
+    file->Append(quit);
+    auto window = Build(fwtest::Recipe().Menus(bar));
+
+    ASSERT_TRUE(sim::ChooseMenuItem(*window, "FileQuit"));
+    fw::RuntimeRun();  // would wait for events if the quit had not ended it
+    SUCCEED();
+}
+
+}  // namespace
