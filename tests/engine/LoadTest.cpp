@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/FolderItem.h"
+#include "tests/engine/MainWindowFixture.h"
+#include "tests/support/MapBuilder.h"
+
+using testmaps::Edition;
+using testmaps::MapBuilder;
+using testmaps::TempMap;
+
+namespace {
+
+MapBuilder FullMap() {
+    MapBuilder map(Edition::Full);
+    map.MapName("full name").Tag("rncs", "levels\\full").Tag("mtib", "full bitmap");
+    return map;
+}
+
+MapBuilder DemoMap() {
+    MapBuilder map(Edition::Demo);
+    map.MapName("demo name").Tag("rncs", "levels\\demo");
+    return map;
+}
+
+enum class Outcome { Full, Demo, Rejected };
+
+struct RecognitionCase {
+    const char* Description;
+    std::string Bytes;
+    Outcome Expected;
+};
+
+std::vector<RecognitionCase> RecognitionCases() {
+    // A full map that also carries the demo signature, with a demo header
+    // that would list something else.
+    std::string both = FullMap()
+                           .Patch(0x2C0, "dehE")
+                           .Patch(0x58C, std::string("demo name") + '\0')
+                           .Build();
+    std::string demoOnly = DemoMap().Patch(0, "xxxx").Build();
+    std::string demoSignatureAtZero = DemoMap().Patch(0, "dehE").Patch(0x2C0, std::string(4, '\0')).Build();
+    std::string fullSignatureAtDemoPlace = FullMap().Patch(0, "abcd").Patch(0x2C0, "daeh").Build();
+    std::string upperCase = FullMap().Patch(0, "DAEH").Build();
+    std::string shortDemo = DemoMap().Build().substr(0, 0x2C3);
+    return {
+        {"both signatures", both, Outcome::Full},
+        {"demo signature only", demoOnly, Outcome::Demo},
+        {"full map", FullMap().Build(), Outcome::Full},
+        {"dehE at 0 only", demoSignatureAtZero, Outcome::Rejected},
+        {"daeh at 0x2C0 only", fullSignatureAtDemoPlace, Outcome::Rejected},
+        {"signature in other case", upperCase, Outcome::Rejected},
+        {"3 bytes", "dae", Outcome::Rejected},
+        {"0x2C3 bytes ending in a cut demo signature", shortDemo, Outcome::Rejected},
+        {"empty file", "", Outcome::Rejected},
+    };
+}
+
+}  // namespace
+
+class LoadTest : public MainWindowFixture {};
+
+TEST_F(LoadTest, RecognisesTheEditionByItsHeadSignatureFullFirst) {
+    for (const auto& c : RecognitionCases()) {
+        SCOPED_TRACE(c.Description);
+        window->SetTitle("before");
+        const std::size_t messagesBefore = dialogs->Messages().size();
+        TempMap file(c.Bytes);
+        Choose(file);
+
+        switch (c.Expected) {
+        case Outcome::Full:
+            EXPECT_EQ(window->Title(), "full name");
+            EXPECT_EQ(Rows(), (std::vector<std::string>{"levels\\full", "full bitmap"}));
+            ExpectListed();
+            break;
+        case Outcome::Demo:
+            EXPECT_EQ(window->Title(), "demo name");
+            EXPECT_EQ(Rows(), (std::vector<std::string>{"levels\\demo"}));
+            ExpectListed();
+            break;
+        case Outcome::Rejected:
+            ASSERT_EQ(dialogs->Messages().size(), messagesBefore + 1);
+            EXPECT_EQ(dialogs->Messages().back(), NotAMap);
+            EXPECT_EQ(window->Title(), "before");
+            EXPECT_TRUE(Rows().empty());
+            EXPECT_FALSE(Prot()->Enabled());
+            EXPECT_NE(window->br, nullptr);
+            break;
+        }
+        if (c.Expected != Outcome::Rejected) {
+            EXPECT_EQ(dialogs->Messages().size(), messagesBefore);
+        }
+    }
+}
+
+TEST_F(LoadTest, OffersMapFilesInTheOpenDialog) {
+    CancelChoice();
+    fw::FileType expected{"map", "GamD", "map"};
+    EXPECT_EQ(dialogs->FilterTexts(), std::vector<std::string>{expected.FilterText()});
+}
+
+TEST_F(LoadTest, CancelBeforeAnyLoadChangesNothing) {
+    CancelChoice();
+    EXPECT_EQ(window->f, nullptr);
+    EXPECT_EQ(window->br, nullptr);
+    EXPECT_EQ(window->Title(), "");
+    EXPECT_EQ(Label(), "Tag Count:");
+    EXPECT_FALSE(Prot()->Enabled());
+    EXPECT_TRUE(Load()->Default());
+    EXPECT_TRUE(dialogs->Messages().empty());
+}
+
+TEST_F(LoadTest, CancelAfterALoadKeepsTheMapLoaded) {
+    TempMap file(FullMap().Build());
+    Choose(file);
+    const auto stream = window->br;
+
+    CancelChoice();
+    EXPECT_EQ(window->f, nullptr);
+    EXPECT_EQ(window->br, stream);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"levels\\full", "full bitmap"}));
+    EXPECT_EQ(window->Title(), "full name");
+    ExpectListed();
+}
+
+TEST_F(LoadTest, RejectedFileAfterAListedMapEmptiesTheListAndKeepsTitleAndLabel) {
+    TempMap map(FullMap().Build());
+    TempMap notAMap(std::string(0x900, 'z'));
+    Choose(map);
+    Choose(notAMap);
+
+    EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{NotAMap});
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Prot()->Enabled());
+    EXPECT_EQ(window->Title(), "full name");
+    EXPECT_EQ(Label(), "Tag Count: 2");
+    EXPECT_EQ(window->f->Path(), notAMap.Path());
+
+    // A map chosen afterwards is listed and protectable again.
+    Choose(map);
+    EXPECT_EQ(Rows().size(), 2u);
+    ExpectListed();
+}
+
+TEST_F(LoadTest, SameMapChosenTwiceIsListedAnewOnANewStream) {
+    TempMap file(FullMap().Build());
+    Choose(file);
+    const auto first = window->br;
+    Choose(file);
+
+    EXPECT_NE(window->br, first);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"levels\\full", "full bitmap"}));
+    EXPECT_EQ(window->f->Path(), file.Path());
+}
+
+TEST_F(LoadTest, FileThatDoesNotOpenReadWriteIsReported) {
+    TempMap map(FullMap().Build());
+    Choose(map);
+
+    const auto folder = std::filesystem::temp_directory_path() / "tagshroud-test-folder.map";
+    std::filesystem::create_directories(folder);
+    Choose(folder.string());
+    std::filesystem::remove(folder);
+
+    EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{NotOpened});
+    EXPECT_EQ(window->br, nullptr);
+    EXPECT_NE(window->f, nullptr);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Prot()->Enabled());
+    EXPECT_EQ(window->Title(), "full name");
+    EXPECT_EQ(Label(), "Tag Count: 2");
+
+    // A missing file is refused the same way.
+    Choose(folder.string() + "-missing");
+    EXPECT_EQ(dialogs->Messages().size(), 2u);
+    EXPECT_EQ(window->br, nullptr);
+}
