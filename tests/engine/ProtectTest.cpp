@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <random>
@@ -18,6 +17,7 @@
 #include "shell/Tagshroud.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SparseMaps.h"
 
 using testmaps::Edition;
 using testmaps::Int32At;
@@ -536,33 +536,13 @@ TEST_F(ProtectTest, TextOverTwoHundredFiftyFiveBytesIsRefusedAndKept) {
     EXPECT_EQ(Rows(), (std::vector<std::string>{"globals\\globals", "weapons\\gun"}));
 }
 
-// A map of just over 2 GiB (sparse, so it costs no disk) whose only tag
-// entry starts 8 bytes below 2 GiB: the entry lies inside the file, but its
-// NamePointer field's position, kept in 32 bits, turns negative, and the stream
-// refuses the write there. The error goes on to the caller and no success is
-// reported.
+// The entry lies inside the file, but the stream refuses the write at its
+// NamePointer field's 32-bit position: the error goes on to the caller, and
+// no success is reported.
 TEST_F(ProtectTest, WriteErrorRaisesAndReportsNoSuccess) {
-    constexpr std::int32_t indexOffset = 0x7FFFFFD0;
-    constexpr std::int64_t entry = std::int64_t{indexOffset} + 0x28;
-    constexpr std::int64_t fileSize = 0x80000040;
-    MapBuilder builder(Edition::Full);
-    builder.MapName("huge").IndexOffsetField(indexOffset);
-    const std::string head = builder.Build();
-    TempMap map(head);
-    std::filesystem::resize_file(map.Path(), static_cast<std::uintmax_t>(fileSize));
-    {
-        std::string index(0x28 + 0x20, '\0');
-        // IndexPointer so that MapMagic is -0x1000; TagCount 1; one entry
-        // of an ordinary class whose name pointer leads to zero bytes.
-        PutInt32(index, 0x00, indexOffset + 0x28 - 0x1000);
-        PutInt32(index, 0x0C, 1);
-        index.replace(0x28, 4, "weap");
-        std::fstream file(map.Path(), std::ios::binary | std::ios::in | std::ios::out);
-        file.seekp(indexOffset);
-        file.write(index.data(), static_cast<std::streamsize>(index.size()));
-        ASSERT_TRUE(file.good());
-    }
-    Load(map);
+    using Huge = testmaps::EntryBelowTwoGiB;
+    const auto map = Huge::Make();
+    Load(*map);
     ASSERT_EQ(Rows(), std::vector<std::string>{""});
 
     ProtectOptions()->Control<fw::EditField>("TagInPut")->SetText("x");
@@ -570,15 +550,14 @@ TEST_F(ProtectTest, WriteErrorRaisesAndReportsNoSuccess) {
     EXPECT_TRUE(dialogs_->Messages().empty());
     EXPECT_TRUE(fw::GetImplicitWindow(ProtectOptions::FrameworkClassName));
 
-    std::ifstream file(map.Path(), std::ios::binary);
-    std::string start(0x2000, '\0');
-    file.read(start.data(), static_cast<std::streamsize>(start.size()));
-    EXPECT_EQ(Difference(head + std::string(0x2000 - head.size(), '\0'), start), "");
-    std::string end(static_cast<std::size_t>(fileSize - entry), '\0');
-    file.seekg(entry);
-    file.read(end.data(), static_cast<std::streamsize>(end.size()));
-    EXPECT_EQ(end.substr(0, 4), "weap");
-    EXPECT_EQ(end.substr(4), std::string(end.size() - 4, '\0'));
+    std::ifstream file(map->Path(), std::ios::binary);
+    std::string head(static_cast<std::size_t>(Huge::HeadSize), '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(Difference(Huge::Head(), head), "");
+    std::string entry(static_cast<std::size_t>(Huge::FileSize - Huge::EntryOffset), '\0');
+    file.seekg(Huge::EntryOffset);
+    file.read(entry.data(), static_cast<std::streamsize>(entry.size()));
+    EXPECT_EQ(entry, "weap" + std::string(entry.size() - 4, '\0'));
 }
 
 // ---- Many generated maps ----
