@@ -1,5 +1,6 @@
 #include "framework/Runtime.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QMetaObject>
@@ -148,6 +149,10 @@ void YieldToEventLoop() {
         ++yieldDepth;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         --yieldDepth;
+        // The input held back must reach the event loop once the caller is
+        // done; without a wake-up Qt's dispatcher leaves it waiting for the
+        // next event of any kind.
+        if (auto* dispatcher = QCoreApplication::eventDispatcher()) dispatcher->wakeUp();
         lastProcessed = lastCheck = Clock::now();
     }
     yieldCountdown = armedCountdown;

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -161,6 +162,13 @@ void QueueCloseBox(Window& window) {
     if (top && top->windowHandle())
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
             top->windowHandle());
+}
+
+void PostCloseRequest(Window& window) {
+    QWidget* top = TopOf(window);
+    // A window's toolkit handle treats every close event that does not come
+    // from its own close() as the window system's request.
+    if (top && top->windowHandle()) QCoreApplication::postEvent(top->windowHandle(), new QCloseEvent());
 }
 
 void ClickCloseBox(Window& window) {

@@ -40,8 +40,12 @@ void TypeText(RectControl& control, const std::string& text);
 void ResizeContent(Window& window, int width, int height);
 // The window system's close request (the close box), delivered at once.
 void ClickCloseBox(Window& window);
-// The same request left in the window system's queue.
+// The same request left in the window system's queue, which Qt holds back,
+// like user input, from event processing that excludes user input.
 void QueueCloseBox(Window& window);
+// The same request posted to the window, as platforms that do not hold close
+// requests back deliver it: any event processing delivers it, a yield's too.
+void PostCloseRequest(Window& window);
 
 // Chooses the item in the window's menu bar, as a user would after opening
 // its menu: false when the item is disabled or not there.

@@ -35,7 +35,7 @@ struct BusyWindow {
     std::shared_ptr<RecipeWindow> window;
 
     BusyWindow() {
-        window = Build(fwtest::Recipe().Controls([this](RecipeWindow& w) {
+        window = Build(fwtest::Recipe().Class("Busy.Busy").Controls([this](RecipeWindow& w) {
             w.Add<fw::PushButton>("Load", fwtest::ButtonLayout(10, 10, "Load"))->BindAction([this] {
                 ++clicks;
             });
@@ -63,16 +63,28 @@ TEST(Yield, RepaintsButLeavesAQueuedClickForLater) {
     EXPECT_EQ(busy.clicks, 1);
 }
 
-TEST(Yield, RefusesTheCloseBoxWhileALoopRuns) {
+TEST(Yield, NoCloseRequestClosesAWindowWhileALoopRuns) {
     BusyWindow busy;
+    // One request waits in the window system's queue, one reaches the
+    // window during the loop; the window refuses that one.
     sim::QueueCloseBox(*busy.window);
+    sim::PostCloseRequest(*busy.window);
     YieldFor(std::chrono::milliseconds(60), [](std::int64_t) {});
     EXPECT_TRUE(busy.window->IsOpen());
     EXPECT_TRUE(sim::IsShown(*busy.window));
-    EXPECT_EQ(fw::GetImplicitWindow("RecipeWindow.RecipeWindow"), busy.window);
+    EXPECT_EQ(fw::GetImplicitWindow("Busy.Busy"), busy.window);
 
-    sim::ClickCloseBox(*busy.window);  // outside the loop the close box works
+    // Once the loop is over, the waiting request closes the window.
+    sim::ProcessEvents();
     EXPECT_FALSE(busy.window->IsOpen());
+}
+
+TEST(Yield, ACloseRequestOutsideALoopIsTaken) {
+    BusyWindow busy;
+    sim::PostCloseRequest(*busy.window);
+    sim::ProcessEvents();
+    EXPECT_FALSE(busy.window->IsOpen());
+    EXPECT_EQ(fw::GetImplicitWindow("Busy.Busy"), nullptr);
 }
 
 TEST(Yield, ACallWithNothingToDoIsNearlyFree) {
