@@ -104,14 +104,9 @@ TEST_F(ProtectDialogTest, ShowsAsASheetWithItsLayout) {
         ASSERT_TRUE(control);
         EXPECT_EQ(sim::GeometryOf(*control), row.Geometry);
         EXPECT_EQ(sim::ShownText(*control), row.Shown);
-        EXPECT_TRUE(sim::ShownEnabled(*control));
-        EXPECT_TRUE(sim::ShownVisible(*control));
     }
     EXPECT_EQ(sim::TabOrder(*dialog), (std::vector<std::string>{"StaticText1", "TagInPut", "PushButton1", "PushButton2"}));
-    auto field = dialog->Control<fw::EditField>("TagInPut");
-    EXPECT_EQ(field->LimitText(), 0);
-    EXPECT_FALSE(field->ReadOnly());
-    EXPECT_FALSE(field->Password());
+    EXPECT_EQ(dialog->Control<fw::EditField>("TagInPut")->LimitText(), 0);
     auto proceed = dialog->Control<fw::PushButton>("PushButton1");
     auto cancel = dialog->Control<fw::PushButton>("PushButton2");
     EXPECT_TRUE(proceed->Default());
@@ -150,25 +145,16 @@ TEST_P(ContinueTest, ProtectsWithTheEditionsRoutineAndListsAgain) {
     const std::string after = map.Bytes();
     EXPECT_EQ(after.substr(static_cast<std::size_t>(builder.NameOffset(0) - 1), 5), "\x04Mine");
     EXPECT_EQ(Int32At(after, builder.EntryOffset(2) + NamePointerAt), Int32At(before, builder.EntryOffset(0) + NamePointerAt));
+
+    auto again = OpenDialog();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Control<fw::EditField>("TagInPut")->Text(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, ContinueTest,
                          ::testing::Values(EditionRow{Edition::Full, "sound\\weapons\\fire"},
                                            EditionRow{Edition::Demo, "Mineals\\globals"}),
                          [](const auto& info) { return info.param.Map == Edition::Full ? "Full" : "Demo"; });
-
-TEST_F(ProtectDialogTest, ReturnPressesContinueAndAnEmptyFieldWritesTheDefault) {
-    const MapBuilder builder = FlaggedSoundMap(Edition::Full);
-    TempMap map(builder.Build());
-    Choose(map.Path());
-    auto dialog = OpenDialog();
-    ASSERT_TRUE(dialog);
-    sim::PressKey(*dialog, sim::Key::Return);
-
-    EXPECT_EQ(dialogs_->Messages(), std::vector<std::string>{"Map Protected!"});
-    EXPECT_EQ(map.Bytes().substr(static_cast<std::size_t>(builder.NameOffset(0) - 1), 12), "\x0B<Protected>");
-    EXPECT_EQ(Rows()[0], "<Protected>bals");
-}
 
 enum class Dismissal { Cancel, CloseBox };
 
@@ -209,20 +195,6 @@ TEST_P(DismissTest, ClosesAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, DismissTest, ::testing::Values(Dismissal::Cancel, Dismissal::CloseBox),
                          [](const auto& info) { return info.param == Dismissal::Cancel ? "Cancel" : "CloseBox"; });
-
-TEST_F(ProtectDialogTest, ReopenedAfterAProtectionTheFieldIsEmpty) {
-    TempMap map(FlaggedSoundMap(Edition::Full).Build());
-    Choose(map.Path());
-    auto dialog = OpenDialog();
-    ASSERT_TRUE(dialog);
-    sim::TypeText(*dialog->ControlByName("TagInPut"), "first");
-    sim::Click(*dialog->ControlByName("PushButton1"));
-    ASSERT_FALSE(LiveDialog());
-
-    auto again = OpenDialog();
-    ASSERT_TRUE(again);
-    EXPECT_EQ(again->Control<fw::EditField>("TagInPut")->Text(), "");
-}
 
 // While the sheet is up the main window takes no clicks: no second load or
 // protection can start.
@@ -285,40 +257,6 @@ TEST_F(ProtectDialogTest, ContinueAfterALoadThatFailedProtectsNothing) {
         EXPECT_EQ(other.Bytes(), otherBytes);
         EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{row.Message});
     }
-}
-
-TEST_F(ProtectDialogTest, TooLongTextIsRefusedAndTheDialogKeepsIt) {
-    const std::string before = FlaggedSoundMap(Edition::Full).Trailer(std::string(600, '\0')).Build();
-    TempMap map(before);
-    Choose(map.Path());
-    const std::vector<std::string> listed = Rows();
-    auto dialog = OpenDialog();
-    ASSERT_TRUE(dialog);
-    const std::string text(256, 'k');
-    sim::TypeText(*dialog->ControlByName("TagInPut"), text);
-    sim::Click(*dialog->ControlByName("PushButton1"));
-
-    EXPECT_EQ(dialogs_->Messages(), std::vector<std::string>{"The tag message can be at most 255 bytes long."});
-    EXPECT_TRUE(sim::IsShown(*dialog));
-    EXPECT_EQ(LiveDialog(), dialog);
-    EXPECT_EQ(dialog->Control<fw::EditField>("TagInPut")->Text(), text);
-    EXPECT_EQ(map.Bytes(), before);
-    EXPECT_EQ(Rows(), listed);
-}
-
-TEST_F(ProtectDialogTest, DamagedIndexIsRefusedAndTheDialogCloses) {
-    const std::string before = FlaggedSoundMap(Edition::Demo).TagCountField(100000).Build();
-    TempMap map(before);
-    Choose(map.Path());
-    const std::vector<std::string> listed = Rows();
-    auto dialog = OpenDialog();
-    ASSERT_TRUE(dialog);
-    sim::Click(*dialog->ControlByName("PushButton1"));
-
-    EXPECT_EQ(dialogs_->Messages(), std::vector<std::string>{"This map's tag index is damaged; the map was not changed."});
-    EXPECT_FALSE(LiveDialog());
-    EXPECT_EQ(map.Bytes(), before);
-    EXPECT_EQ(Rows(), listed);
 }
 
 // A write error during the protection reaches the framework's report, which
