@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -45,8 +47,8 @@ void Application::SetMenuBar(std::shared_ptr<fw::MenuBar> menuBar) {
 
 void RuntimeInit(int& argc, char** argv) {
     if (QCoreApplication::instance()) return;
-    QApplication::setApplicationName(QStringLiteral("Tagshroud"));
     application = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tagshroud"));
     exitStatus = 0;
     quitRequested = false;
 }
@@ -67,8 +69,15 @@ void Quit(int status) {
     if (QCoreApplication::instance()) QCoreApplication::exit(status);
 }
 
+namespace {
+void DeliverPendingAndDeferred() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+}  // namespace
+
 int RuntimeExit() {
-    // Windows first: they hold the toolkit widgets that the application owns.
+    // Windows first: their widgets must go while the application exists.
     auto windows = std::move(detail::LiveWindows());
     detail::LiveWindows().clear();
     windows.clear();
@@ -77,8 +86,12 @@ int RuntimeExit() {
 #endif
     appObject.reset();
     if (application) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        DeliverPendingAndDeferred();
+        // Windows that something still holds lose their widgets now.
+        QList<QPointer<QWidget>> remaining;
+        for (QWidget* widget : QApplication::topLevelWidgets()) remaining.append(widget);
+        for (const auto& widget : remaining) delete widget.data();
+        DeliverPendingAndDeferred();
         application.reset();
     }
     return exitStatus;

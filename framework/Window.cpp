@@ -144,7 +144,9 @@ Window::Backend::Backend(Window& window) : owner(window) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw RuntimeException("The framework has not been started (RuntimeInit)");
     widget = new WindowWidget(this);
+    // The widget can go first: with its parent window (a sheet) or at exit.
     destroyedConnection = QObject::connect(widget, &QObject::destroyed, [this] {
+        widget.clear();
         if (open) MarkClosed(true);
     });
     ApplyFlags();
@@ -155,7 +157,7 @@ Window::Backend::~Backend() {
     QObject::disconnect(destroyedConnection);
     controls.clear();
     menus.reset();
-    if (widget) {
+    if (widget && QCoreApplication::instance()) {
         widget->backend = nullptr;
         widget->content->backend = nullptr;
         widget->hide();

@@ -281,6 +281,12 @@ std::vector<std::string> TabOrder(Window& window) {
 
 std::size_t ListedWindowCount() { return detail::LiveWindows().size(); }
 
+void CloseAllWindows() {
+    const auto windows = detail::LiveWindows();
+    for (const auto& window : windows) window->Close();
+    ProcessEvents();
+}
+
 Rect GeometryOf(RectControl& control) {
     QWidget* widget = WidgetOf(control);
     if (!widget) return {};

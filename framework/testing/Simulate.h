@@ -88,6 +88,8 @@ std::string FocusedControlName(Window& window);
 std::vector<std::string> TabOrder(Window& window);
 // How many windows the framework lists as open.
 std::size_t ListedWindowCount();
+// Closes every window the framework lists as open.
+void CloseAllWindows();
 
 struct Rect {
     int Left = 0;

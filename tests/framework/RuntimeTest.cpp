@@ -125,13 +125,17 @@ TEST(Dispatch, AnythingThrownIsReported) {
 
 TEST(Runtime, AQuitEndsTheLoopAndTheExitGivesItsStatusAndReleasesTheWindows) {
     fw::RuntimeRegisterAppObject(std::make_shared<fw::Application>());
-    std::weak_ptr<fw::Window> window = Build(fwtest::Recipe());
-    ASSERT_FALSE(window.expired());
+    auto window = Build(fwtest::Recipe().Controls([](RecipeWindow& w) {
+        w.Add<fw::PushButton>("Quit", fwtest::ButtonLayout(10, 10, "Quit"))->BindAction([] { fw::Quit(3); });
+    }));
+    sim::ProcessEvents();
+    sim::QueueClick(*window->ControlByName("Quit"));
+    fw::RuntimeRun();  // the loop takes the click, and the click quits it
+    std::weak_ptr<fw::Window> watch = window;
+    window.reset();
 
-    fw::Quit(3);
-    fw::RuntimeRun();  // returns at once: the quit came first
     EXPECT_EQ(fw::RuntimeExit(), 3);
-    EXPECT_TRUE(window.expired());
+    EXPECT_TRUE(watch.expired());
     EXPECT_EQ(fw::RegisteredAppObject(), nullptr);
 
     // The test main stops the framework once more at the end.
@@ -139,6 +143,15 @@ TEST(Runtime, AQuitEndsTheLoopAndTheExitGivesItsStatusAndReleasesTheWindows) {
     static char name[] = "framework_tests";
     static char* argv[] = {name, nullptr};
     fw::RuntimeInit(argc, argv);
+}
+
+TEST(Runtime, ClosingTheLastWindowEndsTheLoop) {
+    sim::CloseAllWindows();
+    auto window = Build(fwtest::Recipe());
+    sim::ProcessEvents();
+    sim::QueueCloseBox(*window);
+    fw::RuntimeRun();  // returns once the close box has closed the only window
+    EXPECT_FALSE(window->IsOpen());
 }
 
 TEST(Runtime, TheQuitItemEndsTheLoop) {
