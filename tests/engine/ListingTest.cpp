@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -200,6 +201,26 @@ TEST_F(ListingTest, EntriesThatStartOutsideTheFileAreNotListed) {
     EXPECT_EQ(Label(), "Tag Count: 0");
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(window->Title(), "n");
+}
+
+TEST_F(ListingTest, EntriesThatWrapToANegativePositionAreNotListed) {
+    // A sparse file just over 2 GiB whose tag index header lies below 2 GiB,
+    // so TagCount is read from the file, while IndexOffset + 0x28 wraps to a
+    // negative Int32.
+    constexpr std::int32_t indexOffset = 0x7FFFFFE0;
+    constexpr std::int64_t fileSize = 0x80000040;
+    TempMap file(MapBuilder(Edition::Full).MapName("far").Tag("rncs", "x").IndexOffsetField(indexOffset).Build());
+    std::filesystem::resize_file(file.Path(), fileSize);
+    {
+        std::fstream out(file.Path(), std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(std::int64_t{indexOffset} + 0x0C);
+        out << Int32Bytes(5);
+        ASSERT_TRUE(out);
+    }
+    Choose(file);
+    EXPECT_EQ(Label(), "Tag Count: 5");
+    EXPECT_TRUE(Rows().empty());
+    ExpectListed();
 }
 
 TEST_F(ListingTest, FullAndDemoListTheSameIndexAlike) {

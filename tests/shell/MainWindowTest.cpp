@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "framework/BinaryStream.h"
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 #include "framework/Window.h"
+#include "framework/testing/Simulate.h"
 #include "shell/AboutApp.h"
 #include "shell/MenuBar1.h"
 #include "shell/Tagshroud.h"
+#include "tests/support/MapBuilder.h"
+#include "tests/support/ScriptedDialogs.h"
 
 namespace {
 
@@ -243,4 +247,66 @@ TEST_F(MainWindowTest, AboutShowsOneAboutWindowWithItsEightLines) {
     // The map state and the buttons are untouched.
     EXPECT_FALSE(window->Control<fw::PushButton>("Prot")->Enabled());
     EXPECT_EQ(window->br, nullptr);
+}
+
+TEST_F(MainWindowTest, TabWalksTheControlsInCreationOrder) {
+    EXPECT_EQ(fw::testing::TabOrder(*window),
+              (std::vector<std::string>{"Load", "taglist", "Prot", "tagcount_disp"}));
+}
+
+TEST_F(MainWindowTest, ResizingKeepsEachControlAtItsAnchoredSides) {
+    fw::testing::ResizeContent(*window, 636, 445);
+    ASSERT_EQ(fw::testing::ContentSize(*window), (fw::testing::Size{636, 445}));
+    using fw::testing::GeometryOf;
+    using fw::testing::Rect;
+    EXPECT_EQ(GeometryOf(*window->ControlByName("Load")), (Rect{6, 6, 80, 20}));
+    EXPECT_EQ(GeometryOf(*window->ControlByName("taglist")), (Rect{6, 38, 624, 375}));
+    EXPECT_EQ(GeometryOf(*window->ControlByName("Prot")), (Rect{6, 419, 107, 20}));
+    EXPECT_EQ(GeometryOf(*window->ControlByName("tagcount_disp")), (Rect{503, 6, 127, 20}));
+
+    fw::testing::ResizeContent(*window, 10, 10);
+    EXPECT_EQ(fw::testing::ContentSize(*window), (fw::testing::Size{64, 64}));
+    const auto frame = fw::testing::FrameOf(*window);
+    EXPECT_TRUE(frame.Resizable && frame.MaximizeButton && frame.MinimizeButton && frame.CloseButton);
+}
+
+TEST_F(MainWindowTest, ChoosingAboutTwiceLeavesOneAboutWindow) {
+    const std::size_t before = fw::testing::ListedWindowCount();
+    ASSERT_TRUE(fw::testing::ChooseMenuItem(*window, "AboutAppz"));
+    auto about = fw::GetImplicitWindow("AboutApp.AboutApp");
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(fw::testing::IsShown(*about));
+    ASSERT_TRUE(fw::testing::ChooseMenuItem(*window, "AboutAppz"));
+    EXPECT_EQ(fw::GetImplicitWindow("AboutApp.AboutApp"), about);
+    EXPECT_EQ(fw::testing::ListedWindowCount(), before + 1);
+}
+
+TEST_F(MainWindowTest, ClickingLoadAsksForAMapFile) {
+    testsupport::ScopedScriptedDialogs dialogs;
+    dialogs->QueueCancel();
+    fw::testing::Click(*window->ControlByName("Load"));
+    EXPECT_EQ(dialogs->FilterTexts().size(), 1u);
+    // Return presses the default button, Load.
+    dialogs->QueueCancel();
+    fw::testing::PressKey(*window, fw::testing::Key::Return);
+    EXPECT_EQ(dialogs->FilterTexts().size(), 2u);
+    EXPECT_EQ(dialogs->PendingAnswers(), 0u);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowReleasesTheStreamWithoutClosingIt) {
+    testsupport::ScopedScriptedDialogs dialogs;
+    testmaps::TempMap file(testmaps::MapBuilder(testmaps::Edition::Full).MapName("m").Tag("rncs", "a").Build());
+    dialogs->QueueFile(file.Path());
+    window->Control<fw::PushButton>("Load")->Push();
+    std::shared_ptr<fw::BinaryStream> stream = window->br;
+    ASSERT_NE(stream, nullptr);
+
+    std::weak_ptr<class Tagshroud> gone = window;
+    fw::testing::ClickCloseBox(*window);
+    window = nullptr;
+    fw::testing::ProcessEvents();
+    EXPECT_TRUE(gone.expired());
+    EXPECT_EQ(stream.use_count(), 1);
+    stream->SetPosition(0);
+    EXPECT_EQ(stream->Read(4), "daeh");
 }
