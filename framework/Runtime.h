@@ -28,7 +28,8 @@ void RuntimeRegisterAppObject(std::shared_ptr<Application> app);
 std::shared_ptr<Application> RegisteredAppObject();
 // Runs the event loop until the application quits.
 void RuntimeRun();
-// Ends the event loop; RuntimeRun then returns.
+// Ends the event loop; RuntimeRun then returns. A quit that comes before the
+// loop runs makes the next RuntimeRun return at once.
 void Quit(int status = 0);
 // Stops the framework and gives the process's exit status.
 int RuntimeExit();

@@ -130,7 +130,10 @@ MenuBinding::~MenuBinding() {
     for (auto& connection : connections_) QObject::disconnect(connection);
     for (auto& connection : fieldConnections_) QObject::disconnect(connection);
     // The bar may be showing the menu whose item is being chosen right now.
-    if (bar_ && QCoreApplication::instance()) bar_->deleteLater();
+    if (bar_ && QCoreApplication::instance()) {
+        bar_->hide();
+        bar_->deleteLater();
+    }
 }
 
 void MenuBinding::AddChildren(QMenu* menu, const MenuItem& parent) {

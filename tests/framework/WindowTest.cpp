@@ -243,6 +243,7 @@ TEST(Window, ASheetIsWindowModalOverTheFrontmostDocumentWindow) {
     sheet->Show();
     sim::ProcessEvents();
     EXPECT_TRUE(sim::IsWindowModalOver(*sheet, *document));
+    EXPECT_EQ(sim::ContentSize(*sheet), (sim::Size{356, 106}));
     sim::Click(*load);
     EXPECT_EQ(clicks, 1);  // the document window takes no clicks under the sheet
 
