@@ -87,17 +87,21 @@ TEST_F(LoadTest, CancelBeforeAnyLoadChangesNothing) {
     EXPECT_TRUE(dialogs->Messages().empty());
 }
 
-TEST_F(LoadTest, CancelAfterALoadKeepsTheMapLoaded) {
+TEST_F(LoadTest, CancelKeepsTheMapAndChoosingItAgainListsItAnew) {
     TempMap file(FullMap().Build());
     Choose(file);
-    const auto stream = window->br;
+    const auto first = window->br;
 
     CancelChoice();
     EXPECT_EQ(window->f, nullptr);
-    EXPECT_EQ(window->br, stream);
+    EXPECT_EQ(window->br, first);
     EXPECT_EQ(Rows(), FullRows);
-    EXPECT_EQ(window->Title(), "full name");
     ExpectListed();
+
+    Choose(file);
+    EXPECT_NE(window->br, first);
+    EXPECT_EQ(window->f->Path(), file.Path());
+    EXPECT_EQ(Rows(), FullRows);
 }
 
 TEST_F(LoadTest, RejectedFileAfterAListedMapEmptiesTheListAndKeepsTitleAndLabel) {
@@ -117,17 +121,6 @@ TEST_F(LoadTest, RejectedFileAfterAListedMapEmptiesTheListAndKeepsTitleAndLabel)
     Choose(map);
     EXPECT_EQ(Rows().size(), 2u);
     ExpectListed();
-}
-
-TEST_F(LoadTest, SameMapChosenTwiceIsListedAnewOnANewStream) {
-    TempMap file(FullMap().Build());
-    Choose(file);
-    const auto first = window->br;
-    Choose(file);
-
-    EXPECT_NE(window->br, first);
-    EXPECT_EQ(Rows(), FullRows);
-    EXPECT_EQ(window->f->Path(), file.Path());
 }
 
 TEST_F(LoadTest, FileThatDoesNotOpenReadWriteIsReported) {

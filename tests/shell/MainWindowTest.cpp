@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/BinaryStream.h"
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 #include "framework/Window.h"
@@ -13,8 +12,6 @@
 #include "shell/AboutApp.h"
 #include "shell/MenuBar1.h"
 #include "shell/Tagshroud.h"
-#include "tests/support/MapBuilder.h"
-#include "tests/support/ScriptedDialogs.h"
 
 using fw::testing::GeometryOf;
 using fw::testing::Rect;
@@ -160,22 +157,4 @@ TEST_F(MainWindowTest, ChoosingAboutTwiceShowsOneAboutWindowWithEightLines) {
     EXPECT_EQ(lines[5], "Special thanks to:");
     EXPECT_TRUE(lines[6].ends_with(", for telling me I had to put \"(True)\" at the end of my file open. :P"));
     EXPECT_TRUE(lines[7].ends_with(", for telling me about the sheet window thing."));
-}
-
-TEST_F(MainWindowTest, ClosingTheWindowReleasesTheStreamWithoutClosingIt) {
-    testsupport::ScopedScriptedDialogs dialogs;
-    testmaps::TempMap file(testmaps::MapBuilder(testmaps::Edition::Full).MapName("m").Tag("rncs", "a").Build());
-    dialogs->QueueFile(file.Path());
-    window->Control<fw::PushButton>("Load")->Push();
-    std::shared_ptr<fw::BinaryStream> stream = window->br;
-    ASSERT_NE(stream, nullptr);
-
-    std::weak_ptr<class Tagshroud> gone = window;
-    fw::testing::ClickCloseBox(*window);
-    window = nullptr;
-    fw::testing::ProcessEvents();
-    EXPECT_TRUE(gone.expired());
-    EXPECT_EQ(stream.use_count(), 1);
-    stream->SetPosition(0);
-    EXPECT_EQ(stream->Read(4), "daeh");
 }
