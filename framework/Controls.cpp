@@ -146,7 +146,6 @@ const PropertyTable<EditField>& EditFieldProperties() {
 
 }  // namespace
 
-// --- backends ------------------------------------------------------------------
 
 RectControl::Backend::Backend(ContentWidget* area, QWidget* control) : content(area), widget(control) {
     if (area) reference = area->logicalSize;
@@ -289,7 +288,6 @@ FieldBackend::FieldBackend(ContentWidget* area) : Backend(area, new QLineEdit(ar
 
 QLineEdit* FieldBackend::Field() const { return qobject_cast<QLineEdit*>(widget.data()); }
 
-// --- RectControl ---------------------------------------------------------------
 
 RectControl::RectControl(Window& owner, std::unique_ptr<Backend> backend) : backend_(std::move(backend)) {
     (void)owner;
@@ -390,7 +388,6 @@ void RectControl::SetProperty(std::string_view name, const PropertyValue& value)
     RectControlProperties().Set(*this, name, value);
 }
 
-// --- PushButton ----------------------------------------------------------------
 
 namespace {
 ButtonBackend& ButtonOf(const RectControl& control) { return static_cast<ButtonBackend&>(control.GetBackend()); }
@@ -437,7 +434,6 @@ void PushButton::SetProperty(std::string_view name, const PropertyValue& value) 
     PushButtonProperties().Set(*this, name, value);
 }
 
-// --- Listbox -------------------------------------------------------------------
 
 namespace {
 ListBackend& ListOf(const RectControl& control) { return static_cast<ListBackend&>(control.GetBackend()); }
@@ -517,7 +513,6 @@ void Listbox::SetProperty(std::string_view name, const PropertyValue& value) {
     ListboxProperties().Set(*this, name, value);
 }
 
-// --- StaticText ----------------------------------------------------------------
 
 namespace {
 LabelBackend& LabelOf(const RectControl& control) { return static_cast<LabelBackend&>(control.GetBackend()); }
@@ -559,7 +554,6 @@ void StaticText::SetProperty(std::string_view name, const PropertyValue& value) 
     StaticTextProperties().Set(*this, name, value);
 }
 
-// --- EditField -----------------------------------------------------------------
 
 namespace {
 FieldBackend& FieldOf(const RectControl& control) { return static_cast<FieldBackend&>(control.GetBackend()); }

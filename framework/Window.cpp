@@ -87,7 +87,6 @@ Window* ActiveWindow() {
     return FrontmostDocument(nullptr);
 }
 
-// --- toolkit widgets -------------------------------------------------------
 
 ContentWidget::ContentWidget(Window::Backend* owner, QWidget* parent) : QWidget(parent), backend(owner) {}
 
@@ -138,7 +137,6 @@ void WindowWidget::changeEvent(QEvent* event) {
         backend->frontStamp = ++frontCounter;
 }
 
-// --- Window::Backend --------------------------------------------------------
 
 Window::Backend::Backend(Window& window) : owner(window) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -355,7 +353,6 @@ bool Window::Backend::PressButtonForKey(int key) {
     return false;
 }
 
-// --- Window -------------------------------------------------------------------
 
 Window::Window(std::string className)
     : className_(std::move(className)), backend_(std::make_unique<Backend>(*this)) {}
