@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@
 namespace testmaps {
 
 enum class Edition { Full, Demo };
+
+// Names the edition in test output, where it would otherwise show as bytes.
+inline void PrintTo(Edition edition, std::ostream* out) { *out << (edition == Edition::Full ? "Full" : "Demo"); }
 
 struct TagSpec {
     std::string Class;      // the 4 bytes as stored, e.g. "mtib" for a bitmap, "!dns" for a sound
