@@ -200,11 +200,11 @@ ButtonBackend::ButtonBackend(ContentWidget* area) : Backend(area, new QPushButto
 QPushButton* ButtonBackend::Button() const { return qobject_cast<QPushButton*>(widget.data()); }
 
 int RowModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(announced);
 }
 
 QVariant RowModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= rows.size())
+    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= announced)
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
         return detail::FromBytes(rows[static_cast<std::size_t>(index.row())]);
@@ -217,9 +217,17 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
 }
 
 void RowModel::Append(const std::string& row) {
-    const int at = static_cast<int>(rows.size());
-    beginInsertRows(QModelIndex(), at, at);
     rows.push_back(row);
+    if (announcing) return;
+    announcing = true;
+    QMetaObject::invokeMethod(this, &RowModel::Announce, Qt::QueuedConnection);
+}
+
+void RowModel::Announce() {
+    announcing = false;
+    if (announced >= rows.size()) return;
+    beginInsertRows(QModelIndex(), static_cast<int>(announced), static_cast<int>(rows.size() - 1));
+    announced = rows.size();
     endInsertRows();
 }
 
@@ -227,6 +235,7 @@ void RowModel::Clear() {
     beginResetModel();
     rows.clear();
     rows.shrink_to_fit();
+    announced = 0;
     endResetModel();
 }
 

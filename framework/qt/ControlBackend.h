@@ -64,6 +64,12 @@ struct ButtonBackend : RectControl::Backend {
 };
 
 // The rows of a list as bytes; they become text only when the view asks.
+//
+// An appended row is in `rows` at once, and so in the list's RowCount and
+// RowText; the view learns of it, together with every row appended since, the
+// next time the event loop runs (a yield's turn included), which is also the
+// first moment it could show it. Telling the view row by row costs more than
+// reading a row from a map; the view only ever sees the rows announced.
 class RowModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -76,8 +82,12 @@ public:
     void Append(const std::string& row);
     void Clear();
     void SetHeading(const QString& heading);
+    // Tells the view of the rows appended since it last heard.
+    void Announce();
 
     std::vector<std::string> rows;
+    std::size_t announced = 0;  // rows[0, announced) are the view's
+    bool announcing = false;    // an Announce is queued
     QString heading;
 };
 

@@ -335,6 +335,8 @@ bool HeadingShown(Listbox& list) {
 std::string ShownRowText(Listbox& list, int row) {
     auto* view = qobject_cast<QTreeView*>(WidgetOf(list));
     if (!view) return {};
+    // Rows reach the view when the event loop next runs; it shows none before.
+    QCoreApplication::sendPostedEvents(view->model(), QEvent::MetaCall);
     return ToUtf8(view->model()->index(row, 0).data(Qt::DisplayRole).toString());
 }
 
