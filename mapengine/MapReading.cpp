@@ -1,6 +1,7 @@
 #include <cassert>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "framework/BinaryStream.h"
@@ -23,17 +24,36 @@ std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
     // A cap of the largest Int32 would never end the loop once the counter
     // steps past it; the callers pass the small name caps.
     assert(cap < std::numeric_limits<std::int32_t>::max());
+    // The routines rely on the stream staying the same across the yields.
+    const std::shared_ptr<fw::BinaryStream> stream = br;
+    // The bytes gather in a buffer of the loop's own and join the name a run
+    // at a time: growing the string byte by byte costs more than reading the
+    // byte, and a buffer nothing else can reach stays in fast memory.
+    char run[64];
+    std::size_t inRun = 0;
     std::string name;
-    counter = 0;
-    while (counter < cap) {
-        if (br->ReadInt8() == 0) {
-            counter = cap;
+    // The caller's counter follows every turn; the loop counts in a copy of
+    // its own, which the yield cannot touch.
+    std::int32_t turns = 0;
+    counter = turns;
+    while (turns < cap) {
+        // A non-zero byte is kept as read: stepping back and reading it again
+        // as a one-byte string would give the same byte and leave the stream
+        // where it stands now, at twice the cost.
+        const std::int8_t byte = stream->ReadInt8();
+        if (byte == 0) {
+            turns = cap;
         } else {
-            br->SetPosition(br->Position() - 1);
-            name += br->Read(1);
+            run[inRun++] = static_cast<char>(byte);
+            if (inRun == sizeof run) {
+                name.append(run, inRun);
+                inRun = 0;
+            }
         }
-        counter = maparith::Add32(counter, 1);
+        turns = maparith::Add32(turns, 1);
+        counter = turns;
         fw::RuntimeBackgroundTask();
     }
+    name.append(run, inRun);
     return name;
 }
