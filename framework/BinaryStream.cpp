@@ -331,19 +331,20 @@ std::int8_t BinaryStream::ReadInt8Slow() {
 
 std::string BinaryStream::ReadSlow(std::int32_t count) {
     if (count <= 0) return {};
-    std::string bytes;
     for (;;) {
         if (Cut()) Resync();
         const Span span = Inside(position_, static_cast<std::uint64_t>(count), length_);
-        bytes.clear();
-        if (span.Size() > 0) {
-            (void)Peek(span.end - 1);  // see Peek
-            bytes.assign(reinterpret_cast<const char*>(data_) + span.begin, span.Size());
+        if (span.Size() == 0) {
+            if (Cut()) continue;
+            position_ = Advance(position_, static_cast<std::uint64_t>(count));
+            return {};
         }
-        if (!Cut()) break;
+        (void)Peek(span.end - 1);  // see Peek
+        std::string bytes(reinterpret_cast<const char*>(data_) + span.begin, span.Size());
+        if (Cut()) continue;
+        position_ = Advance(position_, static_cast<std::uint64_t>(count));
+        return bytes;
     }
-    position_ = Advance(position_, static_cast<std::uint64_t>(count));
-    return bytes;
 }
 
 std::int32_t BinaryStream::ReadInt32() {
