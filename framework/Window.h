@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
+#include <utility>
 
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
@@ -94,7 +96,11 @@ public:
     // NilObjectException when there is none of that name and class.
     template <class T>
     std::shared_ptr<T> Control(std::string_view name) const {
-        auto control = std::dynamic_pointer_cast<T>(ControlByName(name));
+        auto found = ControlByName(name);
+        // A control of exactly class T, the usual case, needs no search of
+        // the class tree; loops that fetch a control per turn feel it.
+        if (found && typeid(*found) == typeid(T)) return std::static_pointer_cast<T>(std::move(found));
+        auto control = std::dynamic_pointer_cast<T>(std::move(found));
         if (!control) throw NilObjectException("No control named " + std::string(name));
         return control;
     }
