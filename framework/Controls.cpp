@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string_view>
 
 #include "framework/Runtime.h"
 #include "framework/Window.h"
@@ -200,14 +201,14 @@ ButtonBackend::ButtonBackend(ContentWidget* area) : Backend(area, new QPushButto
 QPushButton* ButtonBackend::Button() const { return qobject_cast<QPushButton*>(widget.data()); }
 
 int RowModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(announced);
+    return parent.isValid() ? 0 : static_cast<int>(announced_);
 }
 
 QVariant RowModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= announced)
+    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= announced_)
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
-        return detail::FromBytes(rows[static_cast<std::size_t>(index.row())]);
+        return detail::FromBytes(Row(static_cast<std::size_t>(index.row())));
     return {};
 }
 
@@ -216,26 +217,32 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
     return {};
 }
 
-void RowModel::Append(const std::string& row) {
-    rows.push_back(row);
-    if (announcing) return;
-    announcing = true;
+std::string_view RowModel::Row(std::size_t row) const {
+    const std::size_t begin = row == 0 ? 0 : ends_[row - 1];
+    return std::string_view(bytes_).substr(begin, ends_[row] - begin);
+}
+
+void RowModel::Append(std::string_view row) {
+    bytes_.append(row);
+    ends_.push_back(bytes_.size());
+    if (announcing_) return;
+    announcing_ = true;
     QMetaObject::invokeMethod(this, &RowModel::Announce, Qt::QueuedConnection);
 }
 
 void RowModel::Announce() {
-    announcing = false;
-    if (announced >= rows.size()) return;
-    beginInsertRows(QModelIndex(), static_cast<int>(announced), static_cast<int>(rows.size() - 1));
-    announced = rows.size();
+    announcing_ = false;
+    if (announced_ >= Rows()) return;
+    beginInsertRows(QModelIndex(), static_cast<int>(announced_), static_cast<int>(Rows() - 1));
+    announced_ = Rows();
     endInsertRows();
 }
 
 void RowModel::Clear() {
     beginResetModel();
-    rows.clear();
-    rows.shrink_to_fit();
-    announced = 0;
+    std::string().swap(bytes_);
+    std::vector<std::size_t>().swap(ends_);
+    announced_ = 0;
     endResetModel();
 }
 
@@ -451,7 +458,8 @@ ListBackend& ListOf(const RectControl& control) { return static_cast<ListBackend
 Listbox::Listbox(Window& owner) : RectControl(owner, std::make_unique<ListBackend>(ContentOf(owner))) {}
 
 void Listbox::AddRow(const std::string& text) {
-    if (ListOf(*this).View()) ListOf(*this).model->Append(text);
+    ListBackend& b = ListOf(*this);
+    if (b.View()) b.model->Append(text);
 }
 
 void Listbox::DeleteAllRows() {
@@ -461,13 +469,13 @@ void Listbox::DeleteAllRows() {
 std::int32_t Listbox::RowCount() const {
     const ListBackend& b = ListOf(*this);
     if (!b.View()) return 0;
-    return static_cast<std::int32_t>(std::min<std::size_t>(b.model->rows.size(), INT32_MAX));
+    return static_cast<std::int32_t>(std::min<std::size_t>(b.model->Rows(), INT32_MAX));
 }
 
 std::string Listbox::RowText(std::int32_t row) const {
     const ListBackend& b = ListOf(*this);
-    if (!b.View() || row < 0 || static_cast<std::size_t>(row) >= b.model->rows.size()) return {};
-    return b.model->rows[static_cast<std::size_t>(row)];
+    if (!b.View() || row < 0 || static_cast<std::size_t>(row) >= b.model->Rows()) return {};
+    return std::string(b.model->Row(static_cast<std::size_t>(row)));
 }
 
 const std::string& Listbox::InitialValue() const { return ListOf(*this).initialValue; }

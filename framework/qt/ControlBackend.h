@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -64,8 +65,11 @@ struct ButtonBackend : RectControl::Backend {
 };
 
 // The rows of a list as bytes; they become text only when the view asks.
+// The rows' bytes lie one after another in one buffer: a full tag index is
+// tens of thousands of short rows, and a string of its own for each costs
+// more to allocate and to free than reading the row from the map.
 //
-// An appended row is in `rows` at once, and so in the list's RowCount and
+// An appended row is in the model at once, and so in the list's RowCount and
 // RowText; the view learns of it, together with every row appended since, the
 // next time the event loop runs (a yield's turn included), which is also the
 // first moment it could show it. Telling the view row by row costs more than
@@ -79,16 +83,21 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void Append(const std::string& row);
+    std::size_t Rows() const { return ends_.size(); }
+    std::string_view Row(std::size_t row) const;
+    void Append(std::string_view row);
     void Clear();
     void SetHeading(const QString& heading);
     // Tells the view of the rows appended since it last heard.
     void Announce();
 
-    std::vector<std::string> rows;
-    std::size_t announced = 0;  // rows[0, announced) are the view's
-    bool announcing = false;    // an Announce is queued
     QString heading;
+
+private:
+    std::string bytes_;               // every row's bytes, in row order
+    std::vector<std::size_t> ends_;   // where each row ends in bytes_
+    std::size_t announced_ = 0;       // rows [0, announced_) are the view's
+    bool announcing_ = false;         // an Announce is queued
 };
 
 struct ListBackend : RectControl::Backend {

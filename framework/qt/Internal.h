@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fw {
@@ -26,7 +27,7 @@ std::vector<std::shared_ptr<Window>>& LiveWindows();
 void ReleaseLater(std::shared_ptr<const void> object);
 
 // Map bytes are shown one character per byte; program literals are UTF-8.
-inline QString FromBytes(const std::string& bytes) {
+inline QString FromBytes(std::string_view bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 inline QString FromUtf8(const std::string& text) {
