@@ -347,16 +347,9 @@ std::string BinaryStream::ReadSlow(std::int32_t count) {
     }
 }
 
-std::int32_t BinaryStream::ReadInt32() {
+std::int32_t BinaryStream::ReadInt32Slow() {
     unsigned char bytes[4] = {};
-    const auto at = static_cast<std::uint64_t>(position_);
-    if (at < length_ && length_ - at >= sizeof bytes) {
-        (void)Peek(at + sizeof bytes - 1);  // see Peek
-        std::memcpy(bytes, data_ + at, sizeof bytes);
-        if (Cut()) Fetch(position_, sizeof bytes, bytes);
-    } else {
-        Fetch(position_, sizeof bytes, bytes);
-    }
+    Fetch(position_, sizeof bytes, bytes);
     position_ = Advance(position_, sizeof bytes);
     return ComposeInt32(bytes, littleEndian_);
 }

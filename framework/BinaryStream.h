@@ -77,6 +77,15 @@ private:
         return cut_->load(std::memory_order_relaxed);
     }
 
+    // The same test for the byte-sized hot paths, whose one access to the
+    // mapping is volatile. The compiler keeps volatile accesses in program
+    // order, so reading the flag as a volatile access too places it after
+    // that byte's access (and after any fault the access met) without the
+    // barrier of Cut(), which makes every member be read again from memory.
+    bool CutAfterVolatileAccess() const {
+        return static_cast<const volatile std::atomic<bool>*>(cut_)->load(std::memory_order_relaxed);
+    }
+
     // The byte at `at`, loaded even when the caller drops the value: the load
     // is what meets a fault past a shortened file's end, and a call such as
     // Read(1).size() must still see that fault. Pages past a shortened file's
@@ -87,6 +96,7 @@ private:
     }
 
     std::int8_t ReadInt8Slow();
+    std::int32_t ReadInt32Slow();
     std::string ReadSlow(std::int32_t count);
     void WriteInt8Slow(std::int8_t value);
     [[noreturn]] void ThrowWriteCut();
@@ -117,7 +127,7 @@ inline std::int8_t BinaryStream::ReadInt8() {
     const auto at = static_cast<std::uint64_t>(position_);
     if (at < length_) [[likely]] {
         const auto value = static_cast<std::int8_t>(Peek(at));
-        if (!Cut()) [[likely]] {
+        if (!CutAfterVolatileAccess()) [[likely]] {
             position_ = static_cast<std::int64_t>(at + 1);
             return value;
         }
@@ -127,21 +137,41 @@ inline std::int8_t BinaryStream::ReadInt8() {
 
 inline std::string BinaryStream::Read(std::int32_t count) {
     const auto at = static_cast<std::uint64_t>(position_);
-    if (count == 1 && at < length_) [[likely]] {
-        const auto byte = static_cast<char>(Peek(at));
+    const auto size = static_cast<std::uint64_t>(count);
+    if (count > 0 && at < length_ && size <= length_ - at) [[likely]] {
+        (void)Peek(at + size - 1);  // see Peek
+        std::string bytes(reinterpret_cast<const char*>(data_) + at, size);
         if (!Cut()) [[likely]] {
-            position_ = static_cast<std::int64_t>(at + 1);
-            return std::string(1, byte);
+            position_ = static_cast<std::int64_t>(at + size);
+            return bytes;
         }
     }
     return ReadSlow(count);
 }
 
+inline std::int32_t BinaryStream::ReadInt32() {
+    const auto at = static_cast<std::uint64_t>(position_);
+    if (at < length_ && length_ - at >= 4) [[likely]] {
+        (void)Peek(at + 3);  // see Peek
+        const unsigned char* bytes = data_ + at;
+        const std::uint32_t bits =
+            littleEndian_ ? std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+                                std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24
+                          : std::uint32_t{bytes[3]} | std::uint32_t{bytes[2]} << 8 |
+                                std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[0]} << 24;
+        if (!Cut()) [[likely]] {
+            position_ = static_cast<std::int64_t>(at + 4);
+            return static_cast<std::int32_t>(bits);
+        }
+    }
+    return ReadInt32Slow();
+}
+
 inline void BinaryStream::WriteInt8(std::int8_t value) {
     const auto at = static_cast<std::uint64_t>(position_);
     if (at < length_) [[likely]] {
-        data_[at] = static_cast<unsigned char>(value);
-        if (Cut()) [[unlikely]] ThrowWriteCut();
+        static_cast<volatile unsigned char*>(data_)[at] = static_cast<unsigned char>(value);
+        if (CutAfterVolatileAccess()) [[unlikely]] ThrowWriteCut();
         position_ = static_cast<std::int64_t>(at + 1);
         return;
     }
