@@ -1,7 +1,6 @@
 #include <cassert>
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <string>
 
 #include "framework/BinaryStream.h"
@@ -24,8 +23,9 @@ std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
     // A cap of the largest Int32 would never end the loop once the counter
     // steps past it; the callers pass the small name caps.
     assert(cap < std::numeric_limits<std::int32_t>::max());
-    // The routines rely on the stream staying the same across the yields.
-    const std::shared_ptr<fw::BinaryStream> stream = br;
+    // The stream stays the same across the yields: they deliver no user
+    // input, and only a load replaces br.
+    fw::BinaryStream& stream = *br;
     // The bytes gather in a buffer of the loop's own and join the name a run
     // at a time: growing the string byte by byte costs more than reading the
     // byte, and a buffer nothing else can reach stays in fast memory.
@@ -40,7 +40,7 @@ std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
         // A non-zero byte is kept as read: stepping back and reading it again
         // as a one-byte string would give the same byte and leave the stream
         // where it stands now, at twice the cost.
-        const std::int8_t byte = stream->ReadInt8();
+        const std::int8_t byte = stream.ReadInt8();
         if (byte == 0) {
             turns = cap;
         } else {

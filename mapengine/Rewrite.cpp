@@ -13,12 +13,15 @@
 // The name's own zero byte is read but never rewritten, and nothing from
 // `position` + `cap` on is touched.
 void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
-    br->SetPosition(position);
+    // The stream stays the same across the yields: they deliver no user
+    // input, and only a load replaces br.
+    fw::BinaryStream& stream = *br;
+    stream.SetPosition(position);
     for (std::int32_t counter = 0; counter < cap; ++counter) {
-        const bool nameEnds = br->ReadInt8() == 0;
+        const bool nameEnds = stream.ReadInt8() == 0;
         if (!nameEnds) {
-            br->SetPosition(br->Position() - 1);
-            br->WriteInt8(0);
+            stream.SetPosition(stream.Position() - 1);
+            stream.WriteInt8(0);
         }
         fw::RuntimeBackgroundTask();
         if (nameEnds) break;
