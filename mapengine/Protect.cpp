@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "framework/BinaryStream.h"
 #include "framework/Controls.h"
@@ -27,12 +29,26 @@ std::int32_t Low32(std::int64_t position) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(position));
 }
 
+// Every class code is four bytes, so equality is one comparison of a known
+// size, which the compiler does in place; a comparison of any length would
+// call out to the library for each of the eleven codes every tag is tested
+// against.
+constexpr auto ClassSize = static_cast<std::size_t>(TagEntry::TagClassSize);
+constexpr bool IsClassCode(std::string_view code) { return code.size() == ClassSize; }
+static_assert(std::ranges::all_of(ExemptTagClasses, IsClassCode));
+static_assert(std::ranges::all_of(NameTestedClasses, IsClassCode, &NameTestedClass::TagClass));
+
+bool IsClass(const std::string& tagClass, std::string_view code) {
+    return tagClass.size() == ClassSize && std::memcmp(tagClass.data(), code.data(), ClassSize) == 0;
+}
+
 bool IsExemptClass(const std::string& tagClass) {
-    return std::ranges::find(ExemptTagClasses, tagClass) != ExemptTagClasses.end();
+    return std::ranges::any_of(ExemptTagClasses, [&](std::string_view code) { return IsClass(tagClass, code); });
 }
 
 const NameTestedClass* FindNameTestedClass(const std::string& tagClass) {
-    const auto* found = std::ranges::find(NameTestedClasses, tagClass, &NameTestedClass::TagClass);
+    const auto* found = std::ranges::find_if(
+        NameTestedClasses, [&](const NameTestedClass& tested) { return IsClass(tagClass, tested.TagClass); });
     return found != NameTestedClasses.end() ? found : nullptr;
 }
 
