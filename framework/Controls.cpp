@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <string_view>
+#include <utility>
 
 #include "framework/Runtime.h"
 #include "framework/Window.h"
@@ -217,14 +217,8 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
     return {};
 }
 
-std::string_view RowModel::Row(std::size_t row) const {
-    const std::size_t begin = row == 0 ? 0 : ends_[row - 1];
-    return std::string_view(bytes_).substr(begin, ends_[row] - begin);
-}
-
-void RowModel::Append(std::string_view row) {
-    bytes_.append(row);
-    ends_.push_back(bytes_.size());
+void RowModel::Append(std::string row) {
+    rows_.push_back(std::move(row));
     if (announcing_) return;
     announcing_ = true;
     QMetaObject::invokeMethod(this, &RowModel::Announce, Qt::QueuedConnection);
@@ -240,8 +234,8 @@ void RowModel::Announce() {
 
 void RowModel::Clear() {
     beginResetModel();
-    std::string().swap(bytes_);
-    std::vector<std::size_t>().swap(ends_);
+    rows_.clear();
+    rows_.shrink_to_fit();
     announced_ = 0;
     endResetModel();
 }
@@ -457,9 +451,10 @@ ListBackend& ListOf(const RectControl& control) { return static_cast<ListBackend
 
 Listbox::Listbox(Window& owner) : RectControl(owner, std::make_unique<ListBackend>(ContentOf(owner))) {}
 
-void Listbox::AddRow(const std::string& text) {
+void Listbox::AddRow(std::string text) {
+    // The widget is always the list's view, and the model lives as long.
     ListBackend& b = ListOf(*this);
-    if (b.View()) b.model->Append(text);
+    if (b.widget) b.model->Append(std::move(text));
 }
 
 void Listbox::DeleteAllRows() {
@@ -475,7 +470,7 @@ std::int32_t Listbox::RowCount() const {
 std::string Listbox::RowText(std::int32_t row) const {
     const ListBackend& b = ListOf(*this);
     if (!b.View() || row < 0 || static_cast<std::size_t>(row) >= b.model->Rows()) return {};
-    return std::string(b.model->Row(static_cast<std::size_t>(row)));
+    return b.model->Row(static_cast<std::size_t>(row));
 }
 
 const std::string& Listbox::InitialValue() const { return ListOf(*this).initialValue; }

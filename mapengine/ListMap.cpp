@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "framework/BinaryStream.h"
 #include "framework/Controls.h"
@@ -66,8 +67,8 @@ void Tagshroud::ListTag() {
 
     br->SetPosition(PointerToOffset(NamePointer));
     std::int32_t nameBytes = 0;
-    const std::string name = ReadCString(TagNameMax, nameBytes);
-    Control<fw::Listbox>("taglist")->AddRow(name);
+    std::string name = ReadCString(TagNameMax, nameBytes);
+    Control<fw::Listbox>("taglist")->AddRow(std::move(name));
 }
 
 // How many whole tag entries the file holds from the first entry's position

@@ -65,9 +65,6 @@ struct ButtonBackend : RectControl::Backend {
 };
 
 // The rows of a list as bytes; they become text only when the view asks.
-// The rows' bytes lie one after another in one buffer: a full tag index is
-// tens of thousands of short rows, and a string of its own for each costs
-// more to allocate and to free than reading the row from the map.
 //
 // An appended row is in the model at once, and so in the list's RowCount and
 // RowText; the view learns of it, together with every row appended since, the
@@ -83,9 +80,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    std::size_t Rows() const { return ends_.size(); }
-    std::string_view Row(std::size_t row) const;
-    void Append(std::string_view row);
+    std::size_t Rows() const { return rows_.size(); }
+    const std::string& Row(std::size_t row) const { return rows_[row]; }
+    void Append(std::string row);
     void Clear();
     void SetHeading(const QString& heading);
     // Tells the view of the rows appended since it last heard.
@@ -94,10 +91,9 @@ public:
     QString heading;
 
 private:
-    std::string bytes_;               // every row's bytes, in row order
-    std::vector<std::size_t> ends_;   // where each row ends in bytes_
-    std::size_t announced_ = 0;       // rows [0, announced_) are the view's
-    bool announcing_ = false;         // an Announce is queued
+    std::vector<std::string> rows_;
+    std::size_t announced_ = 0;  // rows [0, announced_) are the view's
+    bool announcing_ = false;    // an Announce is queued
 };
 
 struct ListBackend : RectControl::Backend {
