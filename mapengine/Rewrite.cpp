@@ -17,10 +17,15 @@ void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
     // input, and only a load replaces br.
     fw::BinaryStream& stream = *br;
     stream.SetPosition(position);
-    for (std::int32_t counter = 0; counter < cap; ++counter) {
+    // The byte under the stream: ReadInt8 and WriteInt8 each move the stream
+    // one byte on, so this is the position a step back from where the read
+    // left it. Keeping it here spares asking the stream for a position that
+    // it has only just stored.
+    std::int64_t byteAt = position;
+    for (std::int32_t counter = 0; counter < cap; ++counter, ++byteAt) {
         const bool nameEnds = stream.ReadInt8() == 0;
         if (!nameEnds) {
-            stream.SetPosition(stream.Position() - 1);
+            stream.SetPosition(byteAt);
             stream.WriteInt8(0);
         }
         fw::RuntimeBackgroundTask();
