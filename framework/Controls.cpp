@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <utility>
+#include <cstring>
+#include <memory>
+#include <string_view>
 
 #include "framework/Runtime.h"
 #include "framework/Window.h"
@@ -217,8 +219,29 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
     return {};
 }
 
-void RowModel::Append(std::string row) {
-    rows_.push_back(std::move(row));
+namespace {
+// Blocks stay below the size at which the allocator maps memory afresh, so a
+// list filled again reuses what the last one freed.
+constexpr std::size_t RowBlockSize = 64 * 1024;
+}  // namespace
+
+char* RowModel::Room(std::size_t size) {
+    if (size > blockFree_) {
+        const std::size_t blockSize = std::max(size, RowBlockSize);
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+        blockEnd_ = blocks_.back().get();
+        blockFree_ = blockSize;
+    }
+    char* room = blockEnd_;
+    blockEnd_ += size;
+    blockFree_ -= size;
+    return room;
+}
+
+void RowModel::Append(std::string_view row) {
+    char* bytes = Room(row.size());
+    if (!row.empty()) std::memcpy(bytes, row.data(), row.size());
+    rows_.emplace_back(bytes, row.size());
     if (announcing_) return;
     announcing_ = true;
     QMetaObject::invokeMethod(this, &RowModel::Announce, Qt::QueuedConnection);
@@ -234,8 +257,10 @@ void RowModel::Announce() {
 
 void RowModel::Clear() {
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    std::vector<std::string_view>().swap(rows_);
+    std::vector<std::unique_ptr<char[]>>().swap(blocks_);
+    blockFree_ = 0;
+    blockEnd_ = nullptr;
     announced_ = 0;
     endResetModel();
 }
@@ -451,10 +476,10 @@ ListBackend& ListOf(const RectControl& control) { return static_cast<ListBackend
 
 Listbox::Listbox(Window& owner) : RectControl(owner, std::make_unique<ListBackend>(ContentOf(owner))) {}
 
-void Listbox::AddRow(std::string text) {
+void Listbox::AddRow(const std::string& text) {
     // The widget is always the list's view, and the model lives as long.
     ListBackend& b = ListOf(*this);
-    if (b.widget) b.model->Append(std::move(text));
+    if (b.widget) b.model->Append(text);
 }
 
 void Listbox::DeleteAllRows() {
@@ -470,7 +495,7 @@ std::int32_t Listbox::RowCount() const {
 std::string Listbox::RowText(std::int32_t row) const {
     const ListBackend& b = ListOf(*this);
     if (!b.View() || row < 0 || static_cast<std::size_t>(row) >= b.model->Rows()) return {};
-    return b.model->Row(static_cast<std::size_t>(row));
+    return std::string(b.model->Row(static_cast<std::size_t>(row)));
 }
 
 const std::string& Listbox::InitialValue() const { return ListOf(*this).initialValue; }

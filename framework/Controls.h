@@ -108,8 +108,7 @@ class Listbox : public RectControl {
 public:
     explicit Listbox(Window& owner);
 
-    // Takes the text over: an rvalue hands its bytes on without a copy.
-    void AddRow(std::string text);
+    void AddRow(const std::string& text);
     void DeleteAllRows();
     std::int32_t RowCount() const;
     // The text of row `row`, counted from 0; empty outside the list.

@@ -1,6 +1,5 @@
 #include <cstdint>
 #include <string>
-#include <utility>
 
 #include "framework/BinaryStream.h"
 #include "framework/Controls.h"
@@ -67,8 +66,8 @@ void Tagshroud::ListTag() {
 
     br->SetPosition(PointerToOffset(NamePointer));
     std::int32_t nameBytes = 0;
-    std::string name = ReadCString(TagNameMax, nameBytes);
-    Control<fw::Listbox>("taglist")->AddRow(std::move(name));
+    const std::string name = ReadCString(TagNameMax, nameBytes);
+    Control<fw::Listbox>("taglist")->AddRow(name);
 }
 
 // How many whole tag entries the file holds from the first entry's position

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,9 @@ struct ButtonBackend : RectControl::Backend {
 };
 
 // The rows of a list as bytes; they become text only when the view asks.
+// The rows' bytes lie one after another in blocks of the model's own: a full
+// tag index is tens of thousands of short rows, and an allocation of its own
+// for each costs more than reading the row from the map.
 //
 // An appended row is in the model at once, and so in the list's RowCount and
 // RowText; the view learns of it, together with every row appended since, the
@@ -81,8 +85,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     std::size_t Rows() const { return rows_.size(); }
-    const std::string& Row(std::size_t row) const { return rows_[row]; }
-    void Append(std::string row);
+    std::string_view Row(std::size_t row) const { return rows_[row]; }
+    void Append(std::string_view row);
     void Clear();
     void SetHeading(const QString& heading);
     // Tells the view of the rows appended since it last heard.
@@ -91,7 +95,14 @@ public:
     QString heading;
 
 private:
-    std::vector<std::string> rows_;
+    // Room for the next row's bytes; a row longer than a block gets a block
+    // of its own size.
+    char* Room(std::size_t size);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockFree_ = 0;   // bytes left at the end of the last block
+    char* blockEnd_ = nullptr;    // the end of the last block's used bytes
+    std::vector<std::string_view> rows_;  // into blocks_
     std::size_t announced_ = 0;  // rows [0, announced_) are the view's
     bool announcing_ = false;    // an Announce is queued
 };
