@@ -31,9 +31,11 @@ void Tagshroud::ListMap(const MapEdition& edition) {
     // A damaged TagCount may claim far more tags than the file holds; the
     // listing stops at the last whole entry that lies inside the file.
     const std::int64_t entriesInFile = WholeTagEntriesInFile();
+    // One buffer serves every tag's name: the list keeps a copy of each row.
+    std::string name;
     N = 0;
     while (N < TagCount && N < entriesInFile) {
-        ListTag();
+        ListTag(name);
         N = maparith::Add32(N, 1);
         fw::RuntimeBackgroundTask();
     }
@@ -57,8 +59,8 @@ void Tagshroud::ReadIndexHeader() {
     TagCount = br->ReadInt32();
 }
 
-// Appends the name of tag N to the list.
-void Tagshroud::ListTag() {
+// Appends the name of tag N to the list, read into `name`.
+void Tagshroud::ListTag(std::string& name) {
     br->SetPosition(TagEntryPosition(IndexOffset, N));
     br->Read(TagEntry::TagClassSize);  // the class: the listing shows names only
     br->SetPosition(br->Position() + (TagEntry::NamePointer - (TagEntry::TagClass + TagEntry::TagClassSize)));
@@ -66,7 +68,7 @@ void Tagshroud::ListTag() {
 
     br->SetPosition(PointerToOffset(NamePointer));
     std::int32_t nameBytes = 0;
-    const std::string name = ReadCString(TagNameMax, nameBytes);
+    ReadCString(TagNameMax, nameBytes, name);
     Control<fw::Listbox>("taglist")->AddRow(name);
 }
 

@@ -20,6 +20,12 @@ std::int64_t Tagshroud::PointerToOffset(std::int32_t pointer) const {
 // other byte value, 0x80 to 0xFF included, is kept as it stands. `counter` is
 // the caller's loop variable (the window's N for the map name).
 std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
+    std::string name;
+    ReadCString(cap, counter, name);
+    return name;
+}
+
+void Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter, std::string& name) {
     // A cap of the largest Int32 would never end the loop once the counter
     // steps past it; the callers pass the small name caps.
     assert(cap < std::numeric_limits<std::int32_t>::max());
@@ -31,7 +37,7 @@ std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
     // byte, and a buffer nothing else can reach stays in fast memory.
     char run[64];
     std::size_t inRun = 0;
-    std::string name;
+    name.clear();
     // The caller's counter follows every turn; the loop counts in a copy of
     // its own, which the yield cannot touch.
     std::int32_t turns = 0;
@@ -55,5 +61,4 @@ std::string Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter) {
         fw::RuntimeBackgroundTask();
     }
     name.append(run, inRun);
-    return name;
 }

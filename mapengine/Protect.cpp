@@ -75,8 +75,10 @@ void Tagshroud::Demo_Protect() { ProtectMap(DemoEdition); }
 void Tagshroud::ProtectMap(const MapEdition& edition) {
     ReadProtectionIndex(edition);
     if (!ProtectionMayWrite()) return;
+    // One buffer serves the name test of every tag.
+    std::string name;
     for (N = 0; N < TagCount; N = Add32(N, 1)) {
-        ProtectTag(edition);
+        ProtectTag(edition, name);
         fw::RuntimeBackgroundTask();
     }
     WriteReplacementName();
@@ -128,8 +130,8 @@ bool Tagshroud::TagIndexLiesInFile(std::int64_t replacementSize) {
 }
 
 // Decides tag N and protects it unless its class, its flag (in an edition
-// that tests it) or its name exempts it.
-void Tagshroud::ProtectTag(const MapEdition& edition) {
+// that tests it) or its name exempts it; a name tested is read into `name`.
+void Tagshroud::ProtectTag(const MapEdition& edition, std::string& name) {
     br->SetPosition(TagEntryPosition(IndexOffset, N));
     const std::string tagClass = br->Read(TagEntry::TagClassSize);
     std::optional<std::int32_t> flag;
@@ -147,7 +149,7 @@ void Tagshroud::ProtectTag(const MapEdition& edition) {
     ReadNamePointerField();
     br->SetPosition(PointerToOffset(NamePointer));
     std::int32_t counter = 0;
-    const std::string name = ReadCString(tested->NameCap, counter);
+    ReadCString(tested->NameCap, counter, name);
     if (fw::InStr(name, 0, tested->Marker) > 0) return;
     WipeCString(PointerToOffset(NamePointer), tested->WipeCap);
     RedirectName();

@@ -72,9 +72,11 @@ private:
     // The map engine's shared steps (mapengine/).
     std::int64_t PointerToOffset(std::int32_t pointer) const;
     std::string ReadCString(std::int32_t cap, std::int32_t& counter);
+    // The same into `name`, emptied first, whose room a loop reuses.
+    void ReadCString(std::int32_t cap, std::int32_t& counter, std::string& name);
     void ListMap(const MapEdition& edition);
     void ReadIndexHeader();
-    void ListTag();
+    void ListTag(std::string& name);
     std::int64_t WholeTagEntriesInFile();
     void ProtectMap(const MapEdition& edition);
     void WipeCString(std::int64_t position, std::int32_t cap);
@@ -85,7 +87,7 @@ private:
     void ReadProtectionIndex(const MapEdition& edition);
     bool ProtectionMayWrite();
     bool TagIndexLiesInFile(std::int64_t replacementSize);
-    void ProtectTag(const MapEdition& edition);
+    void ProtectTag(const MapEdition& edition, std::string& name);
     void ReadNamePointerField();
 };
 
