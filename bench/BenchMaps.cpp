@@ -160,6 +160,16 @@ std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps:
     return bytes;
 }
 
+std::vector<testmaps::TagSpec> SizedTags(const std::vector<StockTag>& stock, int count, std::size_t size) {
+    std::vector<testmaps::TagSpec> tags = ManyTags(stock, count);
+    for (auto& tag : tags) {
+        const std::string stem = tag.Name;
+        while (tag.Name.size() < size) tag.Name += "\\" + stem;
+        tag.Name.resize(size);
+    }
+    return tags;
+}
+
 RawScan ScanWithPread(const std::string& path, std::vector<unsigned char>& buffer, bool countPages) {
     RawScan scan;
     Descriptor file(path);

@@ -35,6 +35,10 @@ std::vector<testmaps::TagSpec> ManyTags(const std::vector<StockTag>& stock, int 
 // A handful of tags whose names are LongNameSize bytes, between ordinary ones.
 std::vector<testmaps::TagSpec> LongNameTags(const std::vector<StockTag>& stock);
 
+// `count` tags as ManyTags gives them, each name lengthened to `size` bytes
+// with its own path repeated: a listing long enough to watch the window.
+std::vector<testmaps::TagSpec> SizedTags(const std::vector<StockTag>& stock, int count, std::size_t size);
+
 // A Full map in the test maps' layout (header of 0x800 bytes, the tag index
 // right after it, the names after the index, each once, in entry order),
 // laid out in one pass however many tags it holds.

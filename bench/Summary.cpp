@@ -98,11 +98,18 @@ void SummaryReporter::SummariseMap(const std::string& map) const {
         std::printf("  the shown window's listing takes %.2f x the engine's alone (target %.0f x): %s\n", ratio,
                     WidgetTarget, Verdict(ratio <= WidgetTarget));
     }
-    if (const Figures* watched = Find("list_window_watched/" + map)) {
-        const double gap = watched->Counters.at("longest_gap_ms");
-        std::printf("  during a listing in the shown window the event loop waited at most %.1f ms (target %.0f ms): "
-                    "%s; %.1f paints per listing\n",
-                    gap, LongestGapTarget, Verdict(gap <= LongestGapTarget), watched->Counters.at("paints"));
+}
+
+void SummaryReporter::SummariseWatched() const {
+    const std::string prefix = "list_window_watched/";
+    for (const auto& [name, watched] : figures_) {
+        if (name.rfind(prefix, 0) != 0) continue;
+        const double gap = watched.Counters.at("longest_gap_ms");
+        const double paintGap = watched.Counters.at("longest_paint_gap_ms");
+        std::printf("\nlisting map \"%s\" in the shown window (%.1f ms): the event loop waited at most %.1f ms, "
+                    "%.1f paints per listing, at most %.1f ms between paints (target %.0f ms): %s\n",
+                    name.substr(prefix.size()).c_str(), watched.Median(), gap, watched.Counters.at("paints"),
+                    paintGap, LongestGapTarget, Verdict(paintGap <= LongestGapTarget));
     }
 }
 
@@ -117,6 +124,7 @@ void SummaryReporter::Finalize() {
                 "median over the median plain pread of the same map; stream, rw and faults are per operation:\n"
                 "the streams' own system calls, the process's read and write calls, its page faults\n");
     for (const char* map : {"many", "long"}) SummariseMap(map);
+    SummariseWatched();
     SummariseYield();
     std::printf("\ncalls bound: stream + rw <= %.0f per page touched + %.0f\n", CallsPerPage, FixedCalls);
     std::fflush(stdout);

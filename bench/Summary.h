@@ -25,6 +25,7 @@ private:
     };
     const Figures* Find(const std::string& name) const;
     void SummariseMap(const std::string& map) const;
+    void SummariseWatched() const;
     void SummariseYield() const;
 
     std::map<std::string, Figures> figures_;
