@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool fonts-dejavu-core
+  clang libclang-rt-14-dev
   "$@"
 )
 
