@@ -50,10 +50,10 @@ status=0
 ) || status=$?
 for log in "$scratch"/fuzz-*.log; do
   grep -h -E "^stat::number_of_executed_units" "$log" || true
-done | awk -F: '{ runs += $2 } END { print "fuzzer: " runs " inputs run" }'
+done | awk '{ runs += $2 } END { print "fuzzer: " runs + 0 " inputs run" }'
 if ((status != 0)); then
   for log in "$scratch"/fuzz-*.log; do
-    grep -q -E "ERROR|Tagshroud fuzz:|Test unit written" "$log" && tail -n 60 "$log"
+    if grep -q -E "ERROR|Tagshroud fuzz:|Test unit written" "$log"; then tail -n 60 "$log"; fi
   done
   echo "The fuzzer found a fault; its input is in $findings" >&2
   exit 1
