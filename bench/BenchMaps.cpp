@@ -4,11 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -92,38 +89,17 @@ std::string UniqueName(const std::string& path, int tag) {
 
 }  // namespace
 
-std::vector<StockTag> ReadStockTags() {
-    const char* dir = std::getenv("TAGSHROUD_TESTDATA");
-    const std::string path = std::string(dir ? dir : "/work/shared/testdata") + "/multiplayer-map-tags.tsv";
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::vector<StockTag> tags;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string index, cls, name;
-        std::getline(fields, index, '\t');
-        std::getline(fields, cls, '\t');
-        std::getline(fields, name);
-        std::reverse(cls.begin(), cls.end());  // a map stores the class's bytes reversed
-        tags.push_back({cls, name});
-    }
-    if (tags.empty()) throw std::runtime_error(path + " holds no tags");
-    return tags;
-}
-
-std::vector<testmaps::TagSpec> ManyTags(const std::vector<StockTag>& stock, int count) {
+std::vector<testmaps::TagSpec> ManyTags(const std::vector<testmaps::TagSpec>& stock, int count) {
     std::vector<testmaps::TagSpec> tags;
     tags.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const StockTag& model = stock[static_cast<std::size_t>(i) % stock.size()];
-        tags.push_back({model.Class, UniqueName(model.Path, i), 0});
+        const testmaps::TagSpec& model = stock[static_cast<std::size_t>(i) % stock.size()];
+        tags.push_back({model.Class, UniqueName(model.Name, i), 0});
     }
     return tags;
 }
 
-std::vector<testmaps::TagSpec> LongNameTags(const std::vector<StockTag>& stock) {
+std::vector<testmaps::TagSpec> LongNameTags(const std::vector<testmaps::TagSpec>& stock) {
     constexpr int Tags = 16;
     constexpr int EveryLong = 3;  // tags 0, 3, 6, ... carry the long names
     std::vector<testmaps::TagSpec> tags = ManyTags(stock, Tags);
@@ -160,7 +136,7 @@ std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps:
     return bytes;
 }
 
-std::vector<testmaps::TagSpec> SizedTags(const std::vector<StockTag>& stock, int count, std::size_t size) {
+std::vector<testmaps::TagSpec> SizedTags(const std::vector<testmaps::TagSpec>& stock, int count, std::size_t size) {
     std::vector<testmaps::TagSpec> tags = ManyTags(stock, count);
     for (auto& tag : tags) {
         const std::string stem = tag.Name;

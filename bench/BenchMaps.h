@@ -17,27 +17,16 @@ inline constexpr std::size_t ShortestName = 20;
 inline constexpr std::size_t LongestName = 80;
 inline constexpr std::size_t LongNameSize = 10000;
 
-// One line of the stock multiplayer map's tag table: the class as a map
-// stores it (reversed) and the tag's path.
-struct StockTag {
-    std::string Class;
-    std::string Path;
-};
-
-// The stock tag table from TAGSHROUD_TESTDATA (default /work/shared/testdata);
-// throws std::runtime_error when it cannot be read.
-std::vector<StockTag> ReadStockTags();
-
 // `count` tags that reuse the stock classes and paths in turn, each name made
 // unique by a suffix and kept between ShortestName and LongestName bytes.
-std::vector<testmaps::TagSpec> ManyTags(const std::vector<StockTag>& stock, int count);
+std::vector<testmaps::TagSpec> ManyTags(const std::vector<testmaps::TagSpec>& stock, int count);
 
 // A handful of tags whose names are LongNameSize bytes, between ordinary ones.
-std::vector<testmaps::TagSpec> LongNameTags(const std::vector<StockTag>& stock);
+std::vector<testmaps::TagSpec> LongNameTags(const std::vector<testmaps::TagSpec>& stock);
 
 // `count` tags as ManyTags gives them, each name lengthened to `size` bytes
 // with its own path repeated: a listing long enough to watch the window.
-std::vector<testmaps::TagSpec> SizedTags(const std::vector<StockTag>& stock, int count, std::size_t size);
+std::vector<testmaps::TagSpec> SizedTags(const std::vector<testmaps::TagSpec>& stock, int count, std::size_t size);
 
 // A Full map in the test maps' layout (header of 0x800 bytes, the tag index
 // right after it, the names after the index, each once, in entry order),

@@ -28,6 +28,7 @@
 #include "shell/Tagshroud.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StockTags.h"
 
 namespace {
 
@@ -380,7 +381,7 @@ int main(int argc, char** argv) {
         Bench& bench = Shared();
         bench.Dialogs = std::make_unique<testsupport::ScopedScriptedDialogs>();
         bench.Window = Tagshroud();
-        const auto stock = bench::ReadStockTags();
+        const auto stock = testmaps::StockMultiplayerTags();
         bench.Maps.emplace("many", MakeMap("many", bench::ManyTags(stock, bench::MostTags)));
         bench.Maps.emplace("long", MakeMap("long", bench::LongNameTags(stock)));
         if (!traceOnce)

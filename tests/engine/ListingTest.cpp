@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
+#include "tests/support/StockTags.h"
 
 using testmaps::Edition;
 using testmaps::MapBuilder;
@@ -181,24 +179,7 @@ TEST_F(ListingTest, EntriesThatStartOutsideTheFileAreNotListed) {
 // The tag array of a stock multiplayer map: every path is listed in entry
 // order, with the count.
 TEST_F(ListingTest, ListsARealMultiplayerMapsTags) {
-    const char* dir = std::getenv("TAGSHROUD_TESTDATA");
-    const std::string path = std::string(dir ? dir : "/work/shared/testdata") + "/multiplayer-map-tags.tsv";
-    std::ifstream in(path);
-    ASSERT_TRUE(in) << "missing " << path;
-
-    std::vector<testmaps::TagSpec> tags;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string index, cls, name;
-        std::getline(fields, index, '\t');
-        std::getline(fields, cls, '\t');
-        std::getline(fields, name);
-        ASSERT_EQ(std::stoul(index), tags.size());
-        std::reverse(cls.begin(), cls.end());  // a map stores the class's bytes reversed
-        tags.push_back({cls, name, 0});
-    }
+    const std::vector<testmaps::TagSpec> tags = testmaps::StockMultiplayerTags();
     ASSERT_GT(tags.size(), 1000u);
 
     List(MapBuilder(Edition::Full).MapName("bloodgulch").Tags(tags));
