@@ -14,6 +14,7 @@
 
 #include "framework/BinaryStream.h"
 #include "framework/Exceptions.h"
+#include "tests/support/Sanitizers.h"
 
 namespace {
 
@@ -411,17 +412,7 @@ void ExitOnSigbus(int) { _exit(42); }
 // AddressSanitizer installs a SIGBUS handler of its own before the guard's, so
 // a foreign fault goes on to it, and it ends the process with its own report
 // rather than by the default disposition.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool UnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool UnderAddressSanitizer = true;
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
+using testsupport::UnderAddressSanitizer;
 
 class BinaryStreamGuard : public testing::Test {
 protected:
