@@ -99,7 +99,8 @@ public:
         auto found = ControlByName(name);
         // A control of exactly class T, the usual case, needs no search of
         // the class tree; loops that fetch a control per turn feel it.
-        if (found && typeid(*found) == typeid(T)) return std::static_pointer_cast<T>(std::move(found));
+        if (const RectControl* raw = found.get(); raw && typeid(*raw) == typeid(T))
+            return std::static_pointer_cast<T>(std::move(found));
         auto control = std::dynamic_pointer_cast<T>(std::move(found));
         if (!control) throw NilObjectException("No control named " + std::string(name));
         return control;
