@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,6 +26,7 @@
 #include "shell/ProtectOptions.h"
 #include "shell/Tagshroud.h"
 #include "tests/support/MapBuilder.h"
+#include "tests/support/ProcessCalls.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StockTags.h"
 
@@ -72,16 +72,7 @@ BenchMap MakeMap(std::string label, const std::vector<testmaps::TagSpec>& tags) 
     return map;
 }
 
-// read and write calls of the whole process, as the kernel counts them
-// (/proc/self/io): a stream that read or wrote through calls would show here.
-std::int64_t ProcessReadWriteCalls() {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::int64_t value = 0, calls = 0;
-    while (io >> key >> value)
-        if (key == "syscr:" || key == "syscw:") calls += value;
-    return calls;
-}
+using testsupport::ProcessReadWriteCalls;
 
 // What reading /proc/self/io itself adds to the figure it reads.
 std::int64_t ReadWriteProbeCost() {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "shell/ProtectOptions.h"
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
+#include "tests/support/ProcessCalls.h"
 
 using testmaps::Edition;
 using testmaps::MapBuilder;
@@ -35,14 +35,7 @@ struct Calls {
     std::int64_t readWrite = 0;
 };
 
-std::int64_t ProcessReadWriteCalls() {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::int64_t value = 0, calls = 0;
-    while (io >> key >> value)
-        if (key == "syscr:" || key == "syscw:") calls += value;
-    return calls;
-}
+using testsupport::ProcessReadWriteCalls;
 
 Calls Now() { return {static_cast<std::int64_t>(fw::BinaryStream::SystemCalls()), ProcessReadWriteCalls()}; }
 
