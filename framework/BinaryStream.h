@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace fw {
 
@@ -62,6 +64,8 @@ public:
     // through the mapping, so a whole listing costs a handful.
     static std::uint64_t SystemCalls();
 
+    class Cursor;
+
 private:
     // The descriptor and its registration with the guard against files that
     // another program shortens while they are mapped.
@@ -75,15 +79,6 @@ private:
     bool Cut() const {
         std::atomic_signal_fence(std::memory_order_seq_cst);
         return cut_->load(std::memory_order_relaxed);
-    }
-
-    // The same test for the byte-sized hot paths, whose one access to the
-    // mapping is volatile. The compiler keeps volatile accesses in program
-    // order, so reading the flag as a volatile access too places it after
-    // that byte's access (and after any fault the access met) without the
-    // barrier of Cut(), which makes every member be read again from memory.
-    bool CutAfterVolatileAccess() const {
-        return static_cast<const volatile std::atomic<bool>*>(cut_)->load(std::memory_order_relaxed);
     }
 
     // The byte at `at`, loaded even when the caller drops the value: the load
@@ -123,18 +118,6 @@ private:
 // flag. A position outside the file becomes a huge unsigned offset, so one
 // comparison covers both ends.
 
-inline std::int8_t BinaryStream::ReadInt8() {
-    const auto at = static_cast<std::uint64_t>(position_);
-    if (at < length_) [[likely]] {
-        const auto value = static_cast<std::int8_t>(Peek(at));
-        if (!CutAfterVolatileAccess()) [[likely]] {
-            position_ = static_cast<std::int64_t>(at + 1);
-            return value;
-        }
-    }
-    return ReadInt8Slow();
-}
-
 inline std::string BinaryStream::Read(std::int32_t count) {
     const auto at = static_cast<std::uint64_t>(position_);
     const auto size = static_cast<std::uint64_t>(count);
@@ -167,15 +150,152 @@ inline std::int32_t BinaryStream::ReadInt32() {
     return ReadInt32Slow();
 }
 
-inline void BinaryStream::WriteInt8(std::int8_t value) {
-    const auto at = static_cast<std::uint64_t>(position_);
-    if (at < length_) [[likely]] {
-        static_cast<volatile unsigned char*>(data_)[at] = static_cast<unsigned char>(value);
-        if (CutAfterVolatileAccess()) [[unlikely]] ThrowWriteCut();
-        position_ = static_cast<std::int64_t>(at + 1);
-        return;
+// A byte loop's hold on a stream: ReadInt8, WriteInt8 and the position with
+// the stream's own rules, kept in the loop's frame while the cursor lives.
+// A loop that yields every turn calls into code the compiler cannot see, so
+// it must assume that code moves the stream, and reloads the position from
+// memory each turn; that round trip costs more than the byte itself. Nothing
+// outside the loop can reach a cursor, so its copy stays in a register.
+//
+// The stream's position belongs to the cursor from its construction and is
+// handed back when the cursor goes, also when an exception leaves the loop;
+// the stream itself must not be used in between. Every access still reaches
+// the mapping at once, in the loop's order.
+class BinaryStream::Cursor {
+public:
+    explicit Cursor(BinaryStream& stream)
+        : stream_(stream),
+          data_(stream.data_),
+          length_(stream.length_),
+          cut_(stream.cut_),
+          position_(stream.position_) {}
+    ~Cursor() { stream_.position_ = position_; }
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    std::int64_t Position() const { return position_; }
+    void SetPosition(std::int64_t position) { position_ = position; }
+
+    std::int8_t ReadInt8() {
+        const auto at = static_cast<std::uint64_t>(position_);
+        if (at < length_) [[likely]] {
+            const auto value = static_cast<std::int8_t>(static_cast<const volatile unsigned char*>(data_)[at]);
+            // The guard puts zero pages where the file was cut, so only a zero
+            // byte can come from a cut, and only a zero byte needs the test.
+            if (value != 0 || !CutAfterVolatileAccess()) [[likely]] {
+                position_ = static_cast<std::int64_t>(at + 1);
+                return value;
+            }
+        }
+        return OnStream([](BinaryStream& stream) { return stream.ReadInt8Slow(); });
     }
-    WriteInt8Slow(value);
-}
+
+    void WriteInt8(std::int8_t value) {
+        const auto at = static_cast<std::uint64_t>(position_);
+        if (at < length_) [[likely]] {
+            static_cast<volatile unsigned char*>(data_)[at] = static_cast<unsigned char>(value);
+            if (CutAfterVolatileAccess()) [[unlikely]]
+                OnStream([](BinaryStream& stream) { stream.ThrowWriteCut(); });
+            position_ = static_cast<std::int64_t>(at + 1);
+            return;
+        }
+        OnStream([value](BinaryStream& stream) { stream.WriteInt8Slow(value); });
+    }
+
+    // Reads the non-zero bytes from the position on, at most `most` of them,
+    // and appends them to `out`: exactly what as many ReadInt8 calls would
+    // read, each giving a non-zero byte, up to a zero byte or the file's end.
+    // Returns how many it read; the position moves on by as many.
+    std::size_t ReadNonZeroRun(std::size_t most, std::string& out) {
+        const auto at = static_cast<std::uint64_t>(position_);
+        if (at >= length_) return 0;
+        const unsigned char* from = data_ + at;
+        const std::size_t span = most < length_ - at ? most : static_cast<std::size_t>(length_ - at);
+        const void* zero = std::memchr(from, 0, span);
+        const std::size_t run =
+            zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - from) : span;
+        const std::size_t before = out.size();
+        out.append(reinterpret_cast<const char*>(from), run);
+        // A cut met while the run was copied leaves zero bytes where it fell:
+        // the run is dropped, and the bytes are read again from the file as
+        // it now stands.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (cut_->load(std::memory_order_relaxed)) [[unlikely]] {
+            out.resize(before);
+            OnStream([](BinaryStream& stream) { stream.Resync(); });
+            return 0;
+        }
+        position_ = static_cast<std::int64_t>(at + run);
+        return run;
+    }
+
+    // Zeroes the non-zero bytes from the position on, at most `most` of
+    // them, up to a zero byte or the file's end: what as many turns of
+    // ReadInt8, a step back and WriteInt8(0) would do, each byte read before
+    // it is written. Returns how many; the position moves on by as many.
+    // When the file turns out cut under the run, the bytes still inside it
+    // are zeroed, an IOException is raised and the position stays at the
+    // run's start; a cut met only past the run changes nothing of this.
+    std::size_t ZeroNonZeroRun(std::size_t most) {
+        const auto at = static_cast<std::uint64_t>(position_);
+        if (at >= length_) return 0;
+        unsigned char* from = data_ + at;
+        const std::size_t span = most < length_ - at ? most : static_cast<std::size_t>(length_ - at);
+        const void* zero = std::memchr(from, 0, span);
+        const std::size_t run =
+            zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - from) : span;
+        std::memset(from, 0, run);
+        // The guard puts zero pages over a cut from the page it was met in on,
+        // so the zeroes reached the file unless it now ends before them.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (cut_->load(std::memory_order_relaxed)) [[unlikely]]
+            OnStream([at, run](BinaryStream& stream) {
+                stream.Resync();
+                if (run > 0 && at + run > stream.length_) stream.ThrowWriteCut();
+            });
+        position_ = static_cast<std::int64_t>(at + run);
+        return run;
+    }
+
+private:
+    // The stream's test of the guard's flag, for a byte whose one access to
+    // the mapping is volatile. The compiler keeps volatile accesses in program
+    // order, so reading the flag as a volatile access too places it after
+    // that byte's access (and after any fault the access met) without the
+    // barrier of the stream's own test, which makes every member be read
+    // again from memory.
+    bool CutAfterVolatileAccess() const {
+        return static_cast<const volatile std::atomic<bool>*>(cut_)->load(std::memory_order_relaxed);
+    }
+
+    // Runs one of the stream's own slow paths, which may remap the file, with
+    // the position handed over and taken back. The cursor's address is never
+    // passed on, so nothing the loop calls can see it.
+    template <class Step>
+    std::invoke_result_t<Step, BinaryStream&> OnStream(Step step) {
+        stream_.position_ = position_;
+        struct Reload {
+            Cursor& cursor;
+            ~Reload() {
+                cursor.data_ = cursor.stream_.data_;
+                cursor.length_ = cursor.stream_.length_;
+                cursor.position_ = cursor.stream_.position_;
+            }
+        } reload{*this};
+        return step(stream_);
+    }
+
+    BinaryStream& stream_;
+    unsigned char* data_;
+    std::uint64_t length_;
+    const std::atomic<bool>* cut_;
+    std::int64_t position_;
+};
+
+// A single byte is a cursor's one step: the same code, with the position
+// handed back at once.
+inline std::int8_t BinaryStream::ReadInt8() { return Cursor(*this).ReadInt8(); }
+
+inline void BinaryStream::WriteInt8(std::int8_t value) { Cursor(*this).WriteInt8(value); }
 
 }  // namespace fw

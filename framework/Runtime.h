@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -53,6 +54,17 @@ void YieldToEventLoop();
 
 inline void RuntimeBackgroundTask() {
     if (--detail::yieldCountdown == 0) detail::YieldToEventLoop();
+}
+
+// For a loop that can run a stretch of its turns as one block: how many
+// calls of RuntimeBackgroundTask in a row, from now, would only count down.
+inline std::uint32_t RuntimeQuietTurns() { return detail::yieldCountdown - 1; }
+
+// Counts `turns` calls of RuntimeBackgroundTask at once; at most
+// RuntimeQuietTurns() of them, so that none of them had anything to do.
+inline void RuntimeCountQuietTurns(std::uint32_t turns) {
+    assert(turns <= RuntimeQuietTurns());
+    detail::yieldCountdown -= turns;
 }
 
 }  // namespace fw

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <limits>
@@ -30,35 +31,32 @@ void Tagshroud::ReadCString(std::int32_t cap, std::int32_t& counter, std::string
     // steps past it; the callers pass the small name caps.
     assert(cap < std::numeric_limits<std::int32_t>::max());
     // The stream stays the same across the yields: they deliver no user
-    // input, and only a load replaces br.
-    fw::BinaryStream& stream = *br;
-    // The bytes gather in a buffer of the loop's own and join the name a run
-    // at a time: growing the string byte by byte costs more than reading the
-    // byte, and a buffer nothing else can reach stays in fast memory.
-    char run[64];
-    std::size_t inRun = 0;
+    // input, and only a load replaces br. Its position stays in a cursor
+    // until the name is read.
+    fw::BinaryStream::Cursor stream(*br);
     name.clear();
     // The caller's counter follows every turn; the loop counts in a copy of
     // its own, which the yield cannot touch.
     std::int32_t turns = 0;
     counter = turns;
     while (turns < cap) {
-        // A non-zero byte is kept as read: stepping back and reading it again
-        // as a one-byte string would give the same byte and leave the stream
-        // where it stands now, at twice the cost.
-        const std::int8_t byte = stream.ReadInt8();
-        if (byte == 0) {
-            turns = cap;
-        } else {
-            run[inRun++] = static_cast<char>(byte);
-            if (inRun == sizeof run) {
-                name.append(run, inRun);
-                inRun = 0;
-            }
+        // Turns that each read a non-zero byte and whose yields only count
+        // down run as one block: the same bytes join the name and the same
+        // yields are counted as turn by turn.
+        const auto most = std::min<std::uint32_t>(static_cast<std::uint32_t>(cap - turns), fw::RuntimeQuietTurns());
+        if (const std::size_t block = stream.ReadNonZeroRun(most, name)) {
+            turns += static_cast<std::int32_t>(block);
+            counter = turns;
+            fw::RuntimeCountQuietTurns(static_cast<std::uint32_t>(block));
+            continue;
         }
+        const std::int8_t byte = stream.ReadInt8();
+        if (byte == 0)
+            turns = cap;
+        else
+            name.push_back(static_cast<char>(byte));
         turns = maparith::Add32(turns, 1);
         counter = turns;
         fw::RuntimeBackgroundTask();
     }
-    name.append(run, inRun);
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -14,18 +15,22 @@
 // `position` + `cap` on is touched.
 void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
     // The stream stays the same across the yields: they deliver no user
-    // input, and only a load replaces br.
-    fw::BinaryStream& stream = *br;
+    // input, and only a load replaces br. Its position stays in a cursor
+    // until the name is wiped.
+    fw::BinaryStream::Cursor stream(*br);
     stream.SetPosition(position);
-    // The byte under the stream: ReadInt8 and WriteInt8 each move the stream
-    // one byte on, so this is the position a step back from where the read
-    // left it. Keeping it here spares asking the stream for a position that
-    // it has only just stored.
-    std::int64_t byteAt = position;
-    for (std::int32_t counter = 0; counter < cap; ++counter, ++byteAt) {
+    for (std::int32_t counter = 0; counter < cap; ++counter) {
+        // Turns that each zero a non-zero byte and whose yields only count
+        // down run as one block, with the same bytes read and zeroed.
+        const auto most = std::min<std::uint32_t>(static_cast<std::uint32_t>(cap - counter), fw::RuntimeQuietTurns());
+        if (const std::size_t block = stream.ZeroNonZeroRun(most)) {
+            counter += static_cast<std::int32_t>(block) - 1;
+            fw::RuntimeCountQuietTurns(static_cast<std::uint32_t>(block));
+            continue;
+        }
         const bool nameEnds = stream.ReadInt8() == 0;
         if (!nameEnds) {
-            stream.SetPosition(byteAt);
+            stream.SetPosition(stream.Position() - 1);
             stream.WriteInt8(0);
         }
         fw::RuntimeBackgroundTask();

@@ -376,6 +376,91 @@ TEST(BinaryStreamShortenedUnseen, WriteAcrossAPageBoundaryIntoTheCutChangesNothi
     EXPECT_EQ(shortened.file.BytesAt(PageSize - 4, 4), "1234");
 }
 
+// A cursor's runs against what their bytes, taken one at a time, say: from
+// every start in and around a file with zero bytes among its others, a run
+// takes the non-zero bytes up to a zero byte, the file's end or its limit.
+TEST(BinaryStreamCursor, RunsTakeTheNonZeroBytesUpToAZeroTheEndOrTheirLimit) {
+    const std::string content("ab\0\0c\x80\xFF" "de\0f", 12);
+    const std::int64_t size = static_cast<std::int64_t>(content.size());
+    for (std::int64_t start = -2; start <= size + 2; ++start) {
+        for (const std::size_t most : {0u, 1u, 2u, 3u, 100u}) {
+            SCOPED_TRACE("start " + std::to_string(start) + ", at most " + std::to_string(most));
+            std::size_t expected = 0;
+            while (start >= 0 && expected < most && start + static_cast<std::int64_t>(expected) < size &&
+                   content[static_cast<std::size_t>(start) + expected] != '\0')
+                ++expected;
+            const std::string taken = expected ? content.substr(static_cast<std::size_t>(start), expected) : "";
+
+            TempFile file(content);
+            auto stream = OpenOrFail(file);
+            stream->SetPosition(start);
+            std::string out = "kept";
+            {
+                BinaryStream::Cursor cursor(*stream);
+                EXPECT_EQ(cursor.ReadNonZeroRun(most, out), expected);
+                EXPECT_EQ(out, "kept" + taken);
+                EXPECT_EQ(cursor.Position(), start + static_cast<std::int64_t>(expected));
+                cursor.SetPosition(start);
+                EXPECT_EQ(cursor.ZeroNonZeroRun(most), expected);
+            }
+            EXPECT_EQ(stream->Position(), start + static_cast<std::int64_t>(expected));
+            std::string zeroed = content;
+            if (expected) zeroed.replace(static_cast<std::size_t>(start), expected, expected, '\0');
+            EXPECT_EQ(file.Bytes(), zeroed);
+        }
+    }
+}
+
+// The position is the cursor's while it lives and the stream's again after,
+// also when a refused write leaves the loop by an exception.
+TEST(BinaryStreamCursor, HandsThePositionBackWhenItGoes) {
+    TempFile file(Pattern(8));
+    auto stream = OpenOrFail(file);
+    stream->SetPosition(6);
+    try {
+        BinaryStream::Cursor cursor(*stream);
+        EXPECT_EQ(cursor.ReadInt8(), 'G');
+        cursor.WriteInt8('x');
+        cursor.WriteInt8('y');
+        ADD_FAILURE() << "a write past the end was taken";
+    } catch (const fw::IOException&) {
+    }
+    EXPECT_EQ(stream->Position(), 8);
+    EXPECT_EQ(file.Bytes(), "ABCDEFGx");
+    EXPECT_EQ(stream->ReadInt8(), 0);
+    EXPECT_EQ(stream->Position(), 9);
+}
+
+// A run that meets the cut ends at the new end: the bytes before it are
+// taken or zeroed in the file, nothing is refused, and past it there is no
+// run at all.
+TEST(BinaryStreamShortenedUnseen, RunsEndAtTheNewEnd) {
+    const std::size_t cutAt = static_cast<std::size_t>(PageSize) + 100;
+    for (const bool zeroing : {false, true}) {
+        for (const std::int64_t start : {PageSize + 50, 3 * PageSize}) {
+            SCOPED_TRACE(std::string(zeroing ? "zeroing" : "reading") + " from " + std::to_string(start));
+            Shortened shortened;
+            const std::size_t expected = start < PageSize + 100 ? cutAt - static_cast<std::size_t>(start) : 0;
+            std::string out;
+            {
+                BinaryStream::Cursor cursor(*shortened.stream);
+                cursor.SetPosition(start);
+                const std::size_t most = static_cast<std::size_t>(2 * PageSize);
+                EXPECT_EQ(zeroing ? cursor.ZeroNonZeroRun(most) : cursor.ReadNonZeroRun(most, out), expected);
+            }
+            EXPECT_EQ(shortened.stream->Position(), start + static_cast<std::int64_t>(expected));
+            EXPECT_EQ(shortened.stream->Length(), PageSize + 100);
+            std::string bytes = shortened.original.substr(0, cutAt);
+            if (!zeroing) {
+                EXPECT_EQ(out, expected ? bytes.substr(static_cast<std::size_t>(start)) : "");
+            } else if (expected) {
+                bytes.replace(static_cast<std::size_t>(start), expected, expected, '\0');
+            }
+            EXPECT_EQ(shortened.file.Bytes(), bytes);
+        }
+    }
+}
+
 // A file of `size` bytes in the temporary folder. The death tests unlink it as
 // soon as it is open, so a process that dies leaves nothing behind.
 std::string ScratchFile(std::int64_t size) {
