@@ -30,6 +30,7 @@
 #include "shell/ProtectOptions.h"
 #include "shell/Tagshroud.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/Yields.h"
 
 namespace mapfuzz {
 
@@ -365,19 +366,6 @@ inline bool WriteFreshFile(const std::string& path, const std::string& bytes) {
     return close(fd) == 0 && done == bytes.size();
 }
 
-// Counts the framework's cooperative yields while `run` runs: the countdown
-// starts so high that it never reaches the event loop, and what it lost is
-// the number of yields.
-template <class F>
-std::uint64_t CountYields(F&& run) {
-    constexpr std::uint32_t Start = std::numeric_limits<std::uint32_t>::max();
-    fw::detail::yieldCountdown = Start;
-    run();
-    const std::uint64_t yields = Start - fw::detail::yieldCountdown;
-    fw::detail::yieldCountdown = 1;
-    return yields;
-}
-
 // What one case did: every broken rule (none when all held) and every
 // message the user was shown, in order.
 struct CaseResult {
@@ -426,7 +414,7 @@ private:
 
     void LoadAndCheck(Edition edition) {
         dialogs_->QueueFile(path_);
-        const std::uint64_t yields = CountYields([] { fw::DispatchEvent([] { Main()->Load_Action(); }); });
+        const std::uint64_t yields = testsupport::CountYields([] { fw::DispatchEvent([] { Main()->Load_Action(); }); });
         const auto messages = NewMessages();
         const std::string now = ReadFile(path_);
         if (now != case_.Map) Problem("loading changed the file");
@@ -481,7 +469,7 @@ private:
         const ProtectionOracle oracle(original(), edition, replacement.size());
 
         const std::uint64_t yields =
-            CountYields([] { fw::DispatchEvent([] { ::ProtectOptions()->PushButton1_Action(); }); });
+            testsupport::CountYields([] { fw::DispatchEvent([] { ::ProtectOptions()->PushButton1_Action(); }); });
         const auto messages = NewMessages();
         const std::string after = ReadFile(path_);
         const bool tooLong = replacement.size() > text::LongestName;

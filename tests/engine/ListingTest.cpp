@@ -11,6 +11,7 @@
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/StockTags.h"
+#include "tests/support/Yields.h"
 
 using testmaps::Edition;
 using testmaps::MapBuilder;
@@ -187,4 +188,25 @@ TEST_F(ListingTest, ListsARealMultiplayerMapsTags) {
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), tags.size());
     for (std::size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(rows[i], tags[i].Name) << "tag " << i;
+}
+
+// One yield per turn: each byte of the map name and of every tag name, the
+// zero byte that ends a name included, and one per tag. The rows come out the
+// same wherever in the listing the event loop gets its turn.
+TEST_F(ListingTest, YieldsOncePerTurnAndListsAlikeWhereverTheEventLoopComesIn) {
+    MapBuilder map(Edition::Full);
+    map.MapName(Repeated(32)).Tag("rncs", Repeated(70)).Tag("!dns", "").Tag("mtib", Repeated(10));
+    // 32 map-name bytes (the cap, so no zero byte), then 71 + 1, 1 + 1, 11 + 1.
+    constexpr std::uint64_t Turns = 32 + 72 + 2 + 12;
+    const RowList rows = {Repeated(70), "", Repeated(10)};
+    EXPECT_EQ(testsupport::CountYields([&] { List(map); }), Turns);
+    EXPECT_EQ(Rows(), rows);
+    for (std::uint32_t turn = 1; turn <= Turns + 1; ++turn) {
+        SCOPED_TRACE("event loop at yield " + std::to_string(turn));
+        window->Control<fw::Listbox>("taglist")->DeleteAllRows();
+        testsupport::EventLoopAtYield(turn);
+        Choose(*file_);
+        EXPECT_EQ(Rows(), rows);
+        EXPECT_EQ(window->Title(), Repeated(32));
+    }
 }

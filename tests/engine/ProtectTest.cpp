@@ -16,6 +16,7 @@
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/SparseMaps.h"
+#include "tests/support/Yields.h"
 
 using testmaps::Edition;
 using testmaps::Int32At;
@@ -420,3 +421,35 @@ TEST_F(ProtectTest, GeneratedMapsChangeOnlyNamesPointersAndTheReplacement) {
 }
 
 }  // namespace
+
+// A protection yields once per tag and once per byte turn of each name it
+// tests or wipes; the bytes it writes are the same wherever in it the event
+// loop gets its turn.
+TEST_F(ProtectTest, YieldsOncePerTurnAndWritesAlikeWhereverTheEventLoopComesIn) {
+    MapBuilder builder(Edition::Full);
+    builder.Tag("gtam", "globals\\globals")
+        .Tag("!dns", NameOf(99))
+        .Tag("weap", NameOf(999))
+        .Tag("mtib", NameOf(150));
+    // Four tag turns; the sound name is read to its zero byte (100 turns) and
+    // wiped (100); the weapon's wiped to its zero byte (1000); the bitmap's
+    // read and wiped to the cap of 100 each.
+    constexpr std::uint64_t Turns = 4 + 100 + 100 + 1000 + 100 + 100;
+    TempMap map(builder.Build());
+    Choose(map);
+    const std::uint64_t protection = testsupport::CountYields([&] { Protect(Edition::Full, "G"); });
+    const std::string expected = map.Bytes();
+    const std::uint64_t relisting = testsupport::CountYields([&] { Choose(map); });
+    EXPECT_EQ(protection - relisting, Turns);
+    for (const std::uint32_t turn : {1u, 2u, 3u, 50u, 101u, 150u, 201u, 202u, 700u, 1203u, 1204u, 1304u, 1404u}) {
+        SCOPED_TRACE("event loop at yield " + std::to_string(turn));
+        EXPECT_EQ(Difference(expected, [&] {
+                      TempMap fresh(builder.Build());
+                      Choose(fresh);
+                      testsupport::EventLoopAtYield(turn);
+                      Protect(Edition::Full, "G");
+                      return fresh.Bytes();
+                  }()),
+                  "");
+    }
+}
