@@ -214,6 +214,22 @@ QVariant RowModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+// A row never has rows below it: saying so spares the tree view asking each
+// row for children when it lays the list out.
+Qt::ItemFlags RowModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+// The view lays the list out by asking each row for its index: these answer
+// from the row count alone, without the general model's checks.
+QModelIndex RowModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || column != 0 || row < 0 || static_cast<std::size_t>(row) >= announced_) return {};
+    return createIndex(row, column);
+}
+
+bool RowModel::hasChildren(const QModelIndex& parent) const { return !parent.isValid() && announced_ > 0; }
+
 QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) return heading;
     return {};

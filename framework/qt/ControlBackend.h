@@ -83,6 +83,9 @@ public:
     int rowCount(const QModelIndex& parent) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override;
+    bool hasChildren(const QModelIndex& parent) const override;
 
     std::size_t Rows() const { return rows_.size(); }
     std::string_view Row(std::size_t row) const { return rows_[row]; }
