@@ -19,12 +19,13 @@ void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
     // until the name is wiped.
     fw::BinaryStream::Cursor stream(*br);
     stream.SetPosition(position);
-    for (std::int32_t counter = 0; counter < cap; ++counter) {
+    std::int32_t counter = 0;
+    while (counter < cap) {
         // Turns that each zero a non-zero byte and whose yields only count
         // down run as one block, with the same bytes read and zeroed.
         const auto most = std::min<std::uint32_t>(static_cast<std::uint32_t>(cap - counter), fw::RuntimeQuietTurns());
         if (const std::size_t block = stream.ZeroNonZeroRun(most)) {
-            counter += static_cast<std::int32_t>(block) - 1;
+            counter += static_cast<std::int32_t>(block);
             fw::RuntimeCountQuietTurns(static_cast<std::uint32_t>(block));
             continue;
         }
@@ -35,6 +36,7 @@ void Tagshroud::WipeCString(std::int64_t position, std::int32_t cap) {
         }
         fw::RuntimeBackgroundTask();
         if (nameEnds) break;
+        ++counter;
     }
 }
 
