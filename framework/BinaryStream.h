@@ -208,14 +208,9 @@ public:
     // Returns how many it read; the position moves on by as many.
     std::size_t ReadNonZeroRun(std::size_t most, std::string& out) {
         const auto at = static_cast<std::uint64_t>(position_);
-        if (at >= length_) return 0;
-        const unsigned char* from = data_ + at;
-        const std::size_t span = most < length_ - at ? most : static_cast<std::size_t>(length_ - at);
-        const void* zero = std::memchr(from, 0, span);
-        const std::size_t run =
-            zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - from) : span;
+        const std::size_t run = NonZeroBytesAt(at, most);
         const std::size_t before = out.size();
-        out.append(reinterpret_cast<const char*>(from), run);
+        if (run > 0) out.append(reinterpret_cast<const char*>(data_) + at, run);
         // A cut met while the run was copied leaves zero bytes where it fell:
         // the run is dropped, and the bytes are read again from the file as
         // it now stands.
@@ -238,13 +233,8 @@ public:
     // run's start; a cut met only past the run changes nothing of this.
     std::size_t ZeroNonZeroRun(std::size_t most) {
         const auto at = static_cast<std::uint64_t>(position_);
-        if (at >= length_) return 0;
-        unsigned char* from = data_ + at;
-        const std::size_t span = most < length_ - at ? most : static_cast<std::size_t>(length_ - at);
-        const void* zero = std::memchr(from, 0, span);
-        const std::size_t run =
-            zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - from) : span;
-        std::memset(from, 0, run);
+        const std::size_t run = NonZeroBytesAt(at, most);
+        if (run > 0) std::memset(data_ + at, 0, run);
         // The guard puts zero pages over a cut from the page it was met in on,
         // so the zeroes reached the file unless it now ends before them.
         std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -258,6 +248,16 @@ public:
     }
 
 private:
+    // How many bytes from `at` on, at most `most`, are non-zero bytes inside
+    // the file; none when `at` lies outside it.
+    std::size_t NonZeroBytesAt(std::uint64_t at, std::size_t most) const {
+        if (at >= length_) return 0;
+        const unsigned char* from = data_ + at;
+        const std::size_t span = most < length_ - at ? most : static_cast<std::size_t>(length_ - at);
+        const void* zero = std::memchr(from, 0, span);
+        return zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - from) : span;
+    }
+
     // The stream's test of the guard's flag, for a byte whose one access to
     // the mapping is volatile. The compiler keeps volatile accesses in program
     // order, so reading the flag as a volatile access too places it after
