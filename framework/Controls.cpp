@@ -6,7 +6,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QTreeView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 #include <algorithm>
 #include <climits>
@@ -214,22 +215,6 @@ QVariant RowModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-// A row never has rows below it: saying so spares the tree view asking each
-// row for children when it lays the list out.
-Qt::ItemFlags RowModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-}
-
-// The view lays the list out by asking each row for its index: these answer
-// from the row count alone, without the general model's checks.
-QModelIndex RowModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || column != 0 || row < 0 || static_cast<std::size_t>(row) >= announced_) return {};
-    return createIndex(row, column);
-}
-
-bool RowModel::hasChildren(const QModelIndex& parent) const { return !parent.isValid() && announced_ > 0; }
-
 QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) return heading;
     return {};
@@ -286,26 +271,94 @@ void RowModel::SetHeading(const QString& text) {
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
 
-ListBackend::ListBackend(ContentWidget* area) : Backend(area, new QTreeView(area)) {
-    QTreeView* view = View();
+RowView::RowView(QWidget* parent) : QTableView(parent) {
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // Tab leaves the list, as it leaves any other list, instead of moving
+    // from row to row.
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    FitRowHeight();
+
+    QHeaderView* heading = horizontalHeader();
+    heading->setStretchLastSection(true);
+    heading->setSectionsMovable(false);
+    heading->setSectionsClickable(false);
+    heading->setHighlightSections(false);
+    heading->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    heading->hide();
+    // The table's own handler repaints a resized column on a later turn of
+    // the event loop. The one column resizes whenever the vertical scroll
+    // bar comes or goes, just before the list is painted anyway, so the
+    // list would be painted twice; repainting at once folds the two.
+    disconnect(heading, SIGNAL(sectionResized(int, int, int)), this, SLOT(columnResized(int, int, int)));
+    connect(heading, &QHeaderView::sectionResized, this, [this] {
+        updateGeometries();
+        viewport()->update();
+    });
+}
+
+void RowView::setModel(QAbstractItemModel* model) {
+    if (QAbstractItemModel* old = this->model()) {
+        disconnect(old, &QAbstractItemModel::rowsInserted, this, &RowView::LayOutNow);
+        disconnect(old, &QAbstractItemModel::modelReset, this, &RowView::LayOutNow);
+    }
+    QTableView::setModel(model);
+    if (!model) return;
+    connect(model, &QAbstractItemModel::rowsInserted, this, &RowView::LayOutNow);
+    connect(model, &QAbstractItemModel::modelReset, this, &RowView::LayOutNow);
+}
+
+// Left to itself the view lays new rows out inside its next paint. A scroll
+// bar that the rows bring or take away then comes on a later turn, narrows
+// the view and has the whole list painted again. The scroll area shows and
+// hides its bars in a queued call, which is delivered here as well, so the
+// paint that follows is the only one. After the list is emptied, the row
+// header recounts its rows during the first layout and asks for another.
+void RowView::LayOutNow() {
+    executeDelayedItemsLayout();
+    executeDelayedItemsLayout();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void RowView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
+}
+
+// Home and End go to the first and the last row, as in any list; in a table
+// they go to the first and the last column, of which this one has one.
+QModelIndex RowView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveHome || action == MoveEnd) modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void RowView::FitRowHeight() {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("Xg");
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    verticalHeader()->setDefaultSectionSize(std::max(size.height(), 1));
+}
+
+ListBackend::ListBackend(ContentWidget* area) : Backend(area, new RowView(area)) {
+    QTableView* view = View();
     model = new RowModel(view);
     view->setModel(model);
-    view->setUniformRowHeights(true);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->header()->setStretchLastSection(true);
-    view->header()->setSectionsMovable(false);
-    view->setHeaderHidden(true);
     ApplyScrollbars();
 }
 
-QTreeView* ListBackend::View() const { return qobject_cast<QTreeView*>(widget.data()); }
+QTableView* ListBackend::View() const { return qobject_cast<QTableView*>(widget.data()); }
 
 void ListBackend::ApplyScrollbars() {
-    QTreeView* view = View();
+    QTableView* view = View();
     if (!view) return;
     auto policy = [this](bool on) {
         if (!on) return Qt::ScrollBarAlwaysOff;
@@ -528,7 +581,7 @@ bool Listbox::HasHeading() const { return ListOf(*this).hasHeading; }
 void Listbox::SetHasHeading(bool hasHeading) {
     ListBackend& b = ListOf(*this);
     b.hasHeading = hasHeading;
-    if (QTreeView* view = b.View()) view->setHeaderHidden(!hasHeading);
+    if (QTableView* view = b.View()) view->horizontalHeader()->setVisible(hasHeading);
 }
 
 std::int32_t Listbox::ColumnCount() const { return ListOf(*this).columnCount; }
@@ -554,7 +607,7 @@ std::int32_t Listbox::SelectionType() const { return ListOf(*this).selectionType
 void Listbox::SetSelectionType(std::int32_t type) {
     ListBackend& b = ListOf(*this);
     b.selectionType = type;
-    if (QTreeView* view = b.View())
+    if (QTableView* view = b.View())
         view->setSelectionMode(type == 1 ? QAbstractItemView::ExtendedSelection
                                          : QAbstractItemView::SingleSelection);
 }

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTableView>
 #include <QWidget>
 
 #include <cstdint>
@@ -19,7 +20,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
 
 namespace fw {
 
@@ -83,9 +83,6 @@ public:
     int rowCount(const QModelIndex& parent) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QModelIndex index(int row, int column, const QModelIndex& parent) const override;
-    bool hasChildren(const QModelIndex& parent) const override;
 
     std::size_t Rows() const { return rows_.size(); }
     std::string_view Row(std::size_t row) const { return rows_[row]; }
@@ -110,9 +107,29 @@ private:
     bool announcing_ = false;    // an Announce is queued
 };
 
+// The list's view: a table of one column under a heading, drawn as a plain
+// list. A table places its rows from the row count and one row height; a
+// tree view would visit every row to lay the list out, which for a full tag
+// index costs about as much as reading the index from the map.
+class RowView : public QTableView {
+public:
+    explicit RowView(QWidget* parent);
+    void setModel(QAbstractItemModel* model) override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    void LayOutNow();
+    // Every row is one line of text in the view's font, as high as the
+    // style draws an item of text.
+    void FitRowHeight();
+};
+
 struct ListBackend : RectControl::Backend {
     explicit ListBackend(ContentWidget* content);
-    QTreeView* View() const;
+    QTableView* View() const;
     void ApplyScrollbars();
 
     RowModel* model = nullptr;  // owned by the view

@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 #include <QWindow>
 
 #include <algorithm>
@@ -312,7 +312,7 @@ std::string ShownText(RectControl& control) {
     if (auto* button = qobject_cast<QPushButton*>(widget)) return ToUtf8(button->text());
     if (auto* label = qobject_cast<QLabel*>(widget)) return ToUtf8(label->text());
     if (auto* field = qobject_cast<QLineEdit*>(widget)) return ToUtf8(field->text());
-    if (auto* view = qobject_cast<QTreeView*>(widget))
+    if (auto* view = qobject_cast<QTableView*>(widget))
         return ToUtf8(view->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString());
     return {};
 }
@@ -328,16 +328,56 @@ bool ShownVisible(RectControl& control) {
 }
 
 bool HeadingShown(Listbox& list) {
-    auto* view = qobject_cast<QTreeView*>(WidgetOf(list));
-    return view && !view->isHeaderHidden() && view->header()->isVisible();
+    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    return view && view->horizontalHeader()->isVisible();
 }
 
 std::string ShownRowText(Listbox& list, int row) {
-    auto* view = qobject_cast<QTreeView*>(WidgetOf(list));
+    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
     if (!view) return {};
     // Rows reach the view when the event loop next runs; it shows none before.
     QCoreApplication::sendPostedEvents(view->model(), QEvent::MetaCall);
     return ToUtf8(view->model()->index(row, 0).data(Qt::DisplayRole).toString());
+}
+
+int CurrentRow(Listbox& list) {
+    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    return view ? view->currentIndex().row() : -1;
+}
+
+int ShownRowHeight(Listbox& list) {
+    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    return view ? view->verticalHeader()->defaultSectionSize() : 0;
+}
+
+int LineHeight(RectControl& control) {
+    QWidget* widget = WidgetOf(control);
+    return widget ? widget->fontMetrics().height() : 0;
+}
+
+namespace {
+// Counts the paint events of the widget it watches; it is the widget's child.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
+    std::int64_t paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+std::int64_t RowAreaPaints(Listbox& list) {
+    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    if (!view) return 0;
+    QWidget* rows = view->viewport();
+    for (QObject* child : rows->children())
+        if (auto* counter = dynamic_cast<PaintCounter*>(child)) return counter->paints;
+    new PaintCounter(rows);
+    return 0;
 }
 
 void SetClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(detail::FromUtf8(text)); }

@@ -109,6 +109,14 @@ bool ShownEnabled(RectControl& control);
 bool ShownVisible(RectControl& control);
 bool HeadingShown(Listbox& list);
 std::string ShownRowText(Listbox& list, int row);
+// The row the list's cursor is on, or -1.
+int CurrentRow(Listbox& list);
+// The height of each of the list's rows, and of a line of text in the
+// control's font, in pixels.
+int ShownRowHeight(Listbox& list);
+int LineHeight(RectControl& control);
+// Paints of the list's rows area since the first call for this list.
+std::int64_t RowAreaPaints(Listbox& list);
 
 void SetClipboardText(const std::string& text);
 std::string ClipboardText();

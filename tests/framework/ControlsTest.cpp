@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -124,6 +125,58 @@ TEST(Controls, AListInAShownWindowTakesAFullTagIndexQuickly) {
     // Appending row by row to a shown view must not cost per row what the
     // whole list costs.
     EXPECT_LT(elapsed, std::chrono::seconds(2));
+}
+
+TEST(Controls, AShownListPaintsItsRowsOnceWhenTheyComeAndWhenTheyGo) {
+    auto window = Build(fwtest::Recipe().Controls([](RecipeWindow& w) {
+        w.Add<fw::Listbox>("taglist", fwtest::ListLayout(6, 38, 424, 175, "Tags:"));
+    }));
+    auto list = window->Control<fw::Listbox>("taglist");
+    sim::ProcessEvents();
+    sim::RowAreaPaints(*list);
+    // A few rows fit; a full index brings the scroll bar, which narrows the
+    // rows' area, and emptying the list takes it away again.
+    std::int64_t expected = 0;
+    for (int rows : {3, 65535, 1}) {
+        for (int i = 0; i < rows; ++i) list->AddRow("weapons\\pistol\\pistol " + std::to_string(i));
+        sim::ProcessEvents();
+        EXPECT_EQ(sim::RowAreaPaints(*list), ++expected) << rows << " rows";
+        list->DeleteAllRows();
+        sim::ProcessEvents();
+        EXPECT_EQ(sim::RowAreaPaints(*list), ++expected) << rows << " rows, emptied";
+    }
+}
+
+TEST(Controls, AListsRowsFitItsFontAndKeysMoveAsInAList) {
+    auto window = Build(fwtest::Recipe().Controls([](RecipeWindow& w) {
+        w.Add<fw::Listbox>("taglist", fwtest::ListLayout(6, 38, 424, 100, "Tags:", 0));
+        w.Add<fw::Listbox>("large", fwtest::Then(fwtest::ListLayout(6, 150, 424, 100, "Tags:", 1),
+                                                 fw::PropertyList().AddInteger("TextSize", 30)));
+        w.Add<fw::EditField>("TagInPut", fwtest::FieldLayout(20, 260, 316, 2));
+    }));
+    auto list = window->Control<fw::Listbox>("taglist");
+    auto large = window->Control<fw::Listbox>("large");
+    EXPECT_GE(sim::ShownRowHeight(*list), sim::LineHeight(*list));
+    EXPECT_GE(sim::ShownRowHeight(*large), sim::LineHeight(*large));
+    EXPECT_GT(sim::ShownRowHeight(*large), sim::ShownRowHeight(*list));
+
+    for (auto* each : {list.get(), large.get()})
+        for (int i = 0; i < 5; ++i) each->AddRow("row " + std::to_string(i));
+    sim::ProcessEvents();
+    sim::Click(*list);
+    ASSERT_EQ(sim::FocusedControlName(*window), "taglist");
+    struct Move {
+        const char* keys;
+        int row;
+    };
+    for (auto [keys, row] : {Move{"End", 4}, Move{"Up", 3}, Move{"Home", 0}, Move{"Down", 1}, Move{"End", 4}}) {
+        sim::PressShortcut(*window, keys);
+        EXPECT_EQ(sim::CurrentRow(*list), row) << keys;
+    }
+    sim::PressKey(*window, sim::Key::Tab);
+    EXPECT_EQ(sim::FocusedControlName(*window), "large");
+    sim::PressKey(*window, sim::Key::Tab);
+    EXPECT_EQ(sim::FocusedControlName(*window), "TagInPut");
 }
 
 TEST(Controls, LabelsShowACarriageReturnAsALineBreakAndKeepTheirBytes) {
