@@ -318,7 +318,9 @@ void RowView::setModel(QAbstractItemModel* model) {
 // hides its bars in a queued call, which is delivered here as well, so the
 // paint that follows is the only one. After the list is emptied, the row
 // header recounts its rows during the first layout and asks for another.
+// A hidden list is laid out when it is shown.
 void RowView::LayOutNow() {
+    if (!isVisible()) return;
     executeDelayedItemsLayout();
     executeDelayedItemsLayout();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);

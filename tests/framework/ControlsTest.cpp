@@ -147,6 +147,24 @@ TEST(Controls, AShownListPaintsItsRowsOnceWhenTheyComeAndWhenTheyGo) {
     }
 }
 
+TEST(Controls, AListFilledWhileHiddenShowsItsRowsWhenShown) {
+    auto window = Build(fwtest::Recipe().Controls([](RecipeWindow& w) {
+        w.Add<fw::Listbox>("taglist", fwtest::ListLayout(6, 38, 424, 175, "Tags:"));
+    }));
+    auto list = window->Control<fw::Listbox>("taglist");
+    window->SetVisible(false);
+    sim::ProcessEvents();
+    sim::RowAreaPaints(*list);
+    for (int i = 0; i < 65535; ++i) list->AddRow("sound\\sfx\\ambience " + std::to_string(i));
+    sim::ProcessEvents();
+    EXPECT_EQ(sim::RowAreaPaints(*list), 0);
+
+    window->SetVisible(true);
+    sim::ProcessEvents();
+    EXPECT_EQ(sim::RowAreaPaints(*list), 1);
+    EXPECT_EQ(sim::ShownRowText(*list, 65534), "sound\\sfx\\ambience 65534");
+}
+
 TEST(Controls, AListsRowsFitItsFontAndKeysMoveAsInAList) {
     auto window = Build(fwtest::Recipe().Controls([](RecipeWindow& w) {
         w.Add<fw::Listbox>("taglist", fwtest::ListLayout(6, 38, 424, 100, "Tags:", 0));
