@@ -45,6 +45,7 @@ using detail::ToUtf8;
 
 QWidget* WidgetOf(RectControl& control) { return control.GetBackend().widget; }
 QWidget* TopOf(Window& window) { return window.GetBackend().widget; }
+QTableView* ViewOf(Listbox& list) { return qobject_cast<QTableView*>(WidgetOf(list)); }
 
 // The control's window handle and the control's centre in its coordinates.
 QWindow* HandleAndCentre(RectControl& control, QPoint& centre) {
@@ -328,12 +329,12 @@ bool ShownVisible(RectControl& control) {
 }
 
 bool HeadingShown(Listbox& list) {
-    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    QTableView* view = ViewOf(list);
     return view && view->horizontalHeader()->isVisible();
 }
 
 std::string ShownRowText(Listbox& list, int row) {
-    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    QTableView* view = ViewOf(list);
     if (!view) return {};
     // Rows reach the view when the event loop next runs; it shows none before.
     QCoreApplication::sendPostedEvents(view->model(), QEvent::MetaCall);
@@ -341,12 +342,12 @@ std::string ShownRowText(Listbox& list, int row) {
 }
 
 int CurrentRow(Listbox& list) {
-    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    QTableView* view = ViewOf(list);
     return view ? view->currentIndex().row() : -1;
 }
 
 int ShownRowHeight(Listbox& list) {
-    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    QTableView* view = ViewOf(list);
     return view ? view->verticalHeader()->defaultSectionSize() : 0;
 }
 
@@ -371,7 +372,7 @@ protected:
 }  // namespace
 
 std::int64_t RowAreaPaints(Listbox& list) {
-    auto* view = qobject_cast<QTableView*>(WidgetOf(list));
+    QTableView* view = ViewOf(list);
     if (!view) return 0;
     QWidget* rows = view->viewport();
     for (QObject* child : rows->children())
