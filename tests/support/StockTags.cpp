@@ -1,7 +1,6 @@
 #include "tests/support/StockTags.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -11,19 +10,16 @@ namespace testmaps {
 
 namespace {
 
-std::string StockTagsPath() {
-    const char* dir = std::getenv("TAGSHROUD_TESTDATA");
-    return std::string(dir ? dir : TAGSHROUD_TESTDATA_DIR) + "/multiplayer-map-tags.tsv";
-}
+std::string StockTagsPath() { return std::string(TAGSHROUD_TESTDATA_DIR) + "/multiplayer-map-tags.tsv"; }
 
 }  // namespace
 
 // Each line is "index<TAB>class<TAB>path"; lines starting with '#' are notes.
-std::vector<TagSpec> StockMultiplayerTags() {
+std::vector<TagRow> StockMultiplayerTags() {
     const std::string path = StockTagsPath();
     std::ifstream in(path);
     if (!in) throw std::runtime_error("cannot read " + path);
-    std::vector<TagSpec> tags;
+    std::vector<TagRow> tags;
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
