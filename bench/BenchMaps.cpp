@@ -89,20 +89,20 @@ std::string UniqueName(const std::string& path, int tag) {
 
 }  // namespace
 
-std::vector<testmaps::TagSpec> ManyTags(const std::vector<testmaps::TagSpec>& stock, int count) {
-    std::vector<testmaps::TagSpec> tags;
+std::vector<testmaps::TagRow> ManyTags(const std::vector<testmaps::TagRow>& stock, int count) {
+    std::vector<testmaps::TagRow> tags;
     tags.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const testmaps::TagSpec& model = stock[static_cast<std::size_t>(i) % stock.size()];
+        const testmaps::TagRow& model = stock[static_cast<std::size_t>(i) % stock.size()];
         tags.push_back({model.Class, UniqueName(model.Name, i), 0});
     }
     return tags;
 }
 
-std::vector<testmaps::TagSpec> LongNameTags(const std::vector<testmaps::TagSpec>& stock) {
+std::vector<testmaps::TagRow> LongNameTags(const std::vector<testmaps::TagRow>& stock) {
     constexpr int Tags = 16;
     constexpr int EveryLong = 3;  // tags 0, 3, 6, ... carry the long names
-    std::vector<testmaps::TagSpec> tags = ManyTags(stock, Tags);
+    std::vector<testmaps::TagRow> tags = ManyTags(stock, Tags);
     for (int i = 0; i < Tags; i += EveryLong) {
         std::string& name = tags[static_cast<std::size_t>(i)].Name;
         const std::string stem = name;
@@ -112,7 +112,7 @@ std::vector<testmaps::TagSpec> LongNameTags(const std::vector<testmaps::TagSpec>
     return tags;
 }
 
-std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps::TagSpec>& tags) {
+std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps::TagRow>& tags) {
     const auto count = static_cast<std::int64_t>(tags.size());
     const std::int64_t namesAt = BuiltHeaderSize + IndexHeaderSize + count * EntrySize;
     std::string bytes(static_cast<std::size_t>(namesAt), '\0');
@@ -123,7 +123,7 @@ std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps:
     PutLittle32(bytes, BuiltHeaderSize, IndexAddress + static_cast<std::uint32_t>(IndexHeaderSize));
     PutLittle32(bytes, BuiltHeaderSize + TagCountAt, static_cast<std::uint32_t>(count));
     for (std::int64_t i = 0; i < count; ++i) {
-        const testmaps::TagSpec& tag = tags[static_cast<std::size_t>(i)];
+        const testmaps::TagRow& tag = tags[static_cast<std::size_t>(i)];
         const std::int64_t entry = BuiltHeaderSize + IndexHeaderSize + i * EntrySize;
         std::string cls = tag.Class;
         cls.resize(4, ' ');
@@ -136,8 +136,8 @@ std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps:
     return bytes;
 }
 
-std::vector<testmaps::TagSpec> SizedTags(const std::vector<testmaps::TagSpec>& stock, int count, std::size_t size) {
-    std::vector<testmaps::TagSpec> tags = ManyTags(stock, count);
+std::vector<testmaps::TagRow> SizedTags(const std::vector<testmaps::TagRow>& stock, int count, std::size_t size) {
+    std::vector<testmaps::TagRow> tags = ManyTags(stock, count);
     for (auto& tag : tags) {
         const std::string stem = tag.Name;
         while (tag.Name.size() < size) tag.Name += "\\" + stem;

@@ -19,19 +19,19 @@ inline constexpr std::size_t LongNameSize = 10000;
 
 // `count` tags that reuse the stock classes and paths in turn, each name made
 // unique by a suffix and kept between ShortestName and LongestName bytes.
-std::vector<testmaps::TagSpec> ManyTags(const std::vector<testmaps::TagSpec>& stock, int count);
+std::vector<testmaps::TagRow> ManyTags(const std::vector<testmaps::TagRow>& stock, int count);
 
 // A handful of tags whose names are LongNameSize bytes, between ordinary ones.
-std::vector<testmaps::TagSpec> LongNameTags(const std::vector<testmaps::TagSpec>& stock);
+std::vector<testmaps::TagRow> LongNameTags(const std::vector<testmaps::TagRow>& stock);
 
 // `count` tags as ManyTags gives them, each name lengthened to `size` bytes
 // with its own path repeated: a listing long enough to watch the window.
-std::vector<testmaps::TagSpec> SizedTags(const std::vector<testmaps::TagSpec>& stock, int count, std::size_t size);
+std::vector<testmaps::TagRow> SizedTags(const std::vector<testmaps::TagRow>& stock, int count, std::size_t size);
 
 // A Full map in the test maps' layout (header of 0x800 bytes, the tag index
 // right after it, the names after the index, each once, in entry order),
 // laid out in one pass however many tags it holds.
-std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps::TagSpec>& tags);
+std::string BuildFullMap(const std::string& mapName, const std::vector<testmaps::TagRow>& tags);
 
 // What a plain reader finds in a map file: the figures the benchmarks set
 // beside the engine's.

@@ -62,7 +62,7 @@ Bench& Shared() {
     return bench;
 }
 
-BenchMap MakeMap(std::string label, const std::vector<testmaps::TagSpec>& tags) {
+BenchMap MakeMap(std::string label, const std::vector<testmaps::TagRow>& tags) {
     BenchMap map;
     map.Label = std::move(label);
     map.Bytes = bench::BuildFullMap("bloodgulch", tags);

@@ -180,7 +180,7 @@ TEST_F(ListingTest, EntriesThatStartOutsideTheFileAreNotListed) {
 // The tag array of a stock multiplayer map: every path is listed in entry
 // order, with the count.
 TEST_F(ListingTest, ListsARealMultiplayerMapsTags) {
-    const std::vector<testmaps::TagSpec> tags = testmaps::StockMultiplayerTags();
+    const std::vector<testmaps::TagRow> tags = testmaps::StockMultiplayerTags();
     ASSERT_GT(tags.size(), 1000u);
 
     List(MapBuilder(Edition::Full).MapName("bloodgulch").Tags(tags));

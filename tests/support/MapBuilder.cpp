@@ -73,7 +73,7 @@ MapBuilder& MapBuilder::Tag(std::string cls, std::string name, std::int32_t flag
     return *this;
 }
 
-MapBuilder& MapBuilder::Tags(const std::vector<TagSpec>& tags) {
+MapBuilder& MapBuilder::Tags(const std::vector<TagRow>& tags) {
     for (const auto& tag : tags) Tag(tag.Class, tag.Name, tag.Flag);
     return *this;
 }

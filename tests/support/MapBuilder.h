@@ -23,7 +23,7 @@ enum class Edition { Full, Demo };
 // Names the edition in test output, where it would otherwise show as bytes.
 inline void PrintTo(Edition edition, std::ostream* out) { *out << (edition == Edition::Full ? "Full" : "Demo"); }
 
-struct TagSpec {
+struct TagRow {
     std::string Class;      // the 4 bytes as stored, e.g. "mtib" for a bitmap, "!dns" for a sound
     std::string Name;       // name bytes (no terminator; the builder adds the zero byte)
     std::int32_t Flag = 0;  // the entry's TagFlag (+0x18)
@@ -39,7 +39,7 @@ public:
     MapBuilder& MapName(std::string name);
     // Appends one tag; `cls` is padded with blanks or cut to 4 bytes.
     MapBuilder& Tag(std::string cls, std::string name, std::int32_t flag = 0);
-    MapBuilder& Tags(const std::vector<TagSpec>& tags);
+    MapBuilder& Tags(const std::vector<TagRow>& tags);
     // Tag `tag` points at `withTag`'s name; its own name is not stored.
     MapBuilder& ShareName(int tag, int withTag);
 
@@ -76,7 +76,7 @@ private:
 
     Edition edition_;
     std::string mapName_;
-    std::vector<TagSpec> tags_;
+    std::vector<TagRow> tags_;
     std::map<int, int> sharedNames_;
     std::map<int, std::int32_t> namePointerOverrides_;
     std::optional<std::int32_t> tagCountOverride_;
