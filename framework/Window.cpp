@@ -95,11 +95,6 @@ void ContentWidget::resizeEvent(QResizeEvent* event) {
     if (backend) backend->ContentResized();
 }
 
-void ContentWidget::paintEvent(QPaintEvent* event) {
-    ++paintCount;
-    QWidget::paintEvent(event);
-}
-
 WindowWidget::WindowWidget(Window::Backend* owner) : backend(owner) {
     box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build
-  qt6-base-dev
+  qt6-base-dev qt6-base-private-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool fonts-dejavu-core
   clang libclang-rt-14-dev

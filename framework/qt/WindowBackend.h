@@ -32,12 +32,9 @@ public:
     // The content size that controls are placed against: the window's Width
     // and Height, which follow the user's resizing.
     QSize logicalSize;
-    // How often the area was painted; tests watch repaints with it.
-    std::int64_t paintCount = 0;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // The top-level toolkit window: the menu bar (when the window has one) above

@@ -12,6 +12,10 @@
 #include <QTableView>
 #include <QTest>
 #include <QWindow>
+// The window system's event queue is not public API. Tests need it for the
+// one thing nothing else gives: input that waits in the queue the way a
+// user's click does while the program is busy.
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 
@@ -21,22 +25,6 @@
 #include "framework/qt/Internal.h"
 #include "framework/qt/WindowBackend.h"
 
-// The window system's event queue is not public API. Tests need it for the
-// one thing nothing else gives: input that waits in the queue the way a
-// user's click does while the program is busy. These two entry points are
-// exported by QtGui as explicit instantiations.
-QT_BEGIN_NAMESPACE
-class QWindowSystemInterface {
-public:
-    struct AsynchronousDelivery {};
-    template <typename Delivery>
-    static bool handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
-                                 Qt::MouseButtons state, Qt::MouseButton button, QEvent::Type type,
-                                 Qt::KeyboardModifiers mods, Qt::MouseEventSource source);
-    template <typename Delivery>
-    static bool handleCloseEvent(QWindow* window);
-};
-QT_END_NAMESPACE
 
 namespace fw::testing {
 namespace {
@@ -251,10 +239,6 @@ bool IsWindowModalOver(Window& sheet, Window& parent) {
            QGuiApplication::modalWindow() == handle;
 }
 
-std::int64_t PaintCount(Window& window) {
-    ContentWidget* content = window.GetBackend().Content();
-    return content ? content->paintCount : 0;
-}
 
 std::string FocusedControlName(Window& window) {
     QWidget* top = TopOf(window);
@@ -369,16 +353,22 @@ protected:
         return false;
     }
 };
+
+// The paints of `widget` since the first call for it.
+std::int64_t PaintsOf(QWidget* widget) {
+    if (!widget) return 0;
+    for (QObject* child : widget->children())
+        if (auto* counter = dynamic_cast<PaintCounter*>(child)) return counter->paints;
+    new PaintCounter(widget);
+    return 0;
+}
 }  // namespace
+
+std::int64_t PaintCount(Window& window) { return PaintsOf(window.GetBackend().Content()); }
 
 std::int64_t RowAreaPaints(Listbox& list) {
     QTableView* view = ViewOf(list);
-    if (!view) return 0;
-    QWidget* rows = view->viewport();
-    for (QObject* child : rows->children())
-        if (auto* counter = dynamic_cast<PaintCounter*>(child)) return counter->paints;
-    new PaintCounter(rows);
-    return 0;
+    return PaintsOf(view ? view->viewport() : nullptr);
 }
 
 void SetClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(detail::FromUtf8(text)); }

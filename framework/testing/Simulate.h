@@ -80,7 +80,7 @@ struct Frame {
 Frame FrameOf(Window& window);
 // The sheet is shown modal to `parent` alone, so `parent` takes no input.
 bool IsWindowModalOver(Window& sheet, Window& parent);
-// The repaints of the window's content area so far.
+// The repaints of the window's content area since the first call for it.
 std::int64_t PaintCount(Window& window);
 // The name of the control holding the window's focus; empty for none.
 std::string FocusedControlName(Window& window);
