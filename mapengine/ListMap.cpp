@@ -6,7 +6,7 @@
 #include "framework/Runtime.h"
 #include "framework/Text.h"
 #include "mapengine/MapArithmetic.h"
-#include "mapengine/MapFormat.h"
+#include "mapengine/MapEditions.h"
 #include "shell/Tagshroud.h"
 
 void Tagshroud::Full_Load() { ListMap(FullEdition); }
@@ -18,10 +18,10 @@ void Tagshroud::Demo_Load() { ListMap(DemoEdition); }
 // row), and each tag's name becomes one row, in entry order. The caller has
 // emptied the list; this only appends to it.
 void Tagshroud::ListMap(const MapEdition& edition) {
-    br->SetPosition(edition.IndexOffsetField);
+    br->SetPosition(edition.Header.IndexOffsetField);
     IndexOffset = br->ReadInt32();
 
-    br->SetPosition(edition.MapNameField);
+    br->SetPosition(edition.Header.MapNameField);
     const std::string mapName = ReadCString(MapNameMax, N);
     ::Tagshroud()->SetTitle(mapName);
 

@@ -5,7 +5,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialogs.h"
 #include "framework/FolderItem.h"
-#include "mapengine/MapFormat.h"
+#include "mapengine/MapEditions.h"
 #include "shell/Tagshroud.h"
 
 namespace {
@@ -45,8 +45,8 @@ void Tagshroud::Load_Action() {
     Control<fw::Listbox>("taglist")->DeleteAllRows();
 
     for (const MapEdition* edition : RecognisedEditions) {
-        br->SetPosition(edition->HeadMagicOffset);
-        if (br->Read(HeadMagicSize) == edition->HeadMagic) {
+        br->SetPosition(edition->Header.HeadMagicOffset);
+        if (br->Read(HeadMagicSize) == edition->Header.HeadMagic) {
             (this->*edition->Load)();
             return;
         }

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "mapengine/MapArithmetic.h"
-#include "shell/Tagshroud.h"
 
 // The records of a Halo map file that Tagshroud reads or rewrites. Every
 // integer is a little-endian Int32; signatures, classes and names are raw
@@ -46,25 +45,17 @@ inline constexpr std::int32_t BitmapNameMax = 100;
 // protection looks at a tag's TagFlag.
 enum class MapVariant { Full, Demo };
 
-struct MapEdition {
-    MapVariant Variant;
+// Where an edition's head signature (`HeadMagic`) and the two fields of its
+// map header (`MapHeader`) lie.
+struct MapHeader {
     std::string_view HeadMagic;      // the 4 bytes as stored
     std::int64_t HeadMagicOffset;    // file offset of the signature
     std::int64_t IndexOffsetField;   // file offset of the map header's IndexOffset
     std::int64_t MapNameField;       // file offset of the map name (at most MapNameMax bytes)
-    bool TestsTagFlag;               // protection exempts flagged sounds and bitmaps
-    void (Tagshroud::*Load)();       // the edition's listing entry point
 };
 
-inline constexpr MapEdition FullEdition{
-    MapVariant::Full, "daeh", 0x0, 0x10, 0x20, true, &Tagshroud::Full_Load};
-
-inline constexpr MapEdition DemoEdition{
-    MapVariant::Demo, "dehE", 0x2C0, 0x5EC, 0x58C, false, &Tagshroud::Demo_Load};
-
-// The editions in the order their signatures are tested: a file that carries
-// both signatures is a full-edition map.
-inline constexpr const MapEdition* RecognisedEditions[] = {&FullEdition, &DemoEdition};
+inline constexpr MapHeader FullMapHeader{"daeh", 0x0, 0x10, 0x20};
+inline constexpr MapHeader DemoMapHeader{"dehE", 0x2C0, 0x5EC, 0x58C};
 
 // File position of a field of tag entry `tag`, in wrapping 32-bit arithmetic
 // widened with its sign.

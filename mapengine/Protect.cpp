@@ -11,7 +11,7 @@
 #include "framework/Runtime.h"
 #include "framework/Text.h"
 #include "mapengine/MapArithmetic.h"
-#include "mapengine/MapFormat.h"
+#include "mapengine/MapEditions.h"
 #include "mapengine/ProtectRules.h"
 #include "shell/ProtectOptions.h"
 #include "shell/Tagshroud.h"
@@ -91,7 +91,7 @@ void Tagshroud::ProtectMap(const MapEdition& edition) {
 // Every value is read again from the file: a protection takes nothing over
 // from the last listing.
 void Tagshroud::ReadProtectionIndex(const MapEdition& edition) {
-    br->SetPosition(edition.IndexOffsetField);
+    br->SetPosition(edition.Header.IndexOffsetField);
     IndexOffset = br->ReadInt32();
     ReadIndexHeader();
     // Tag 0's NamePointer, at IndexOffset + 0x38.

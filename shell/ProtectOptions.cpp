@@ -109,7 +109,7 @@ void ProtectOptions::PushButton1_Action() {
     }
     Tagshroud()->br->SetPosition(0);
     const std::string signature = Tagshroud()->br->Read(HeadMagicSize);
-    if (signature == FullEdition.HeadMagic)
+    if (signature == FullMapHeader.HeadMagic)
         Tagshroud()->Full_Protect();
     else
         Tagshroud()->Demo_Protect();
