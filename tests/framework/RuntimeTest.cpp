@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "framework/Controls.h"
 #include "framework/Runtime.h"
@@ -170,8 +175,24 @@ TEST(Runtime, TheQuitItemEndsTheLoop) {
     auto window = Build(fwtest::Recipe().Menus(bar));
 
     ASSERT_TRUE(sim::ChooseMenuItem(*window, "FileQuit"));
-    fw::RuntimeRun();  // would wait for events if the quit had not ended it
-    SUCCEED();
+    // Had the quit not ended it, the loop would wait for events for ever; the
+    // test then fails within seconds, not at ctest's timeout.
+    std::mutex mutex;
+    std::condition_variable returned;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (returned.wait_for(lock, std::chrono::seconds(10), [&] { return done; })) return;
+        std::fputs("FAILED: RuntimeRun did not return within 10 s of the Quit item being chosen\n", stderr);
+        std::_Exit(1);
+    });
+    fw::RuntimeRun();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    returned.notify_one();
+    watchdog.join();
 }
 
 }  // namespace
