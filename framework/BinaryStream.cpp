@@ -242,17 +242,22 @@ std::shared_ptr<BinaryStream> BinaryStream::Open(const std::string& path) {
     auto mapping = std::make_unique<Mapping>(fd, *AcquireSlot());
     struct stat status {};
     CountSystemCall();
-    if (fstat(fd, &status) != 0)
-        throw IOException(SystemError("The file " + path + " could not be examined", errno));
-    if (!S_ISREG(status.st_mode)) return nullptr;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
     CountSystemCall();
     const int flags = fcntl(fd, F_GETFL);
     CountSystemCall();
     fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    InstallGuard();
-    std::shared_ptr<BinaryStream> stream(new BinaryStream(std::move(mapping)));
-    stream->Remap(static_cast<std::uint64_t>(status.st_size));
-    return stream;
+    // A file that opens but cannot be guarded or mapped (too large for the
+    // address space, or on a file system that cannot map files shared) is no
+    // stream either.
+    try {
+        InstallGuard();
+        std::shared_ptr<BinaryStream> stream(new BinaryStream(std::move(mapping)));
+        stream->Remap(static_cast<std::uint64_t>(status.st_size));
+        return stream;
+    } catch (const IOException&) {
+        return nullptr;
+    }
 }
 
 std::uint64_t BinaryStream::SystemCalls() { return systemCalls.load(std::memory_order_relaxed); }

@@ -29,7 +29,8 @@ namespace fw {
 class BinaryStream {
 public:
     // Opens an existing regular file for reading and writing. Returns nullptr
-    // when it cannot be opened so (missing, a directory, no write access...).
+    // when it cannot be opened so (missing, a directory, no write access...)
+    // or cannot be mapped.
     static std::shared_ptr<BinaryStream> Open(const std::string& path);
 
     ~BinaryStream();
