@@ -16,12 +16,12 @@ namespace {
 // can be driven by input tools.
 class ToolkitDialogs : public DialogProvider {
 public:
-    std::shared_ptr<FolderItem> ChooseFile(const std::string& filterText) override {
+    std::shared_ptr<FolderItem> ChooseFile(const FileType& type) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters({detail::FromUtf8(filterText)});
+        dialog.setNameFilters({detail::FromUtf8(type.FilterText())});
         if (dialog.exec() != QDialog::Accepted) return nullptr;
         const QStringList chosen = dialog.selectedFiles();
         if (chosen.isEmpty()) return nullptr;
@@ -55,10 +55,10 @@ std::shared_ptr<DialogProvider> SetDialogProvider(std::shared_ptr<DialogProvider
     return previous;
 }
 
-std::shared_ptr<FolderItem> GetOpenFolderItem(const std::string& filterText) {
+std::shared_ptr<FolderItem> GetOpenFolderItem(const FileType& type) {
     // The provider stays alive through the dialog even if it is replaced.
     auto keep = Installed();
-    return Current().ChooseFile(filterText);
+    return Current().ChooseFile(type);
 }
 
 void MsgBox(const std::string& text) {

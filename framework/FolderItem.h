@@ -13,8 +13,8 @@ struct FileType {
     std::string MacType;     // four-character type code, e.g. "GamD"
     std::string Extensions;  // without dots, several separated by ';'
 
-    // The dialog's filter text: the name followed by the extensions as
-    // patterns, e.g. "map (*.map)".
+    // The toolkit dialog's filter text: the name followed by the extensions
+    // as patterns, e.g. "map (*.map)". The toolkit has no file type codes.
     std::string FilterText() const;
 };
 

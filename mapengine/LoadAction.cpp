@@ -13,12 +13,12 @@ namespace {
 constexpr const char* NotAMapMessage = "This is not a Halo map file.";
 constexpr const char* NotOpenedMessage = "The map could not be opened for reading and writing.";
 
-std::string MapFileFilter() {
+fw::FileType MapFileFilter() {
     fw::FileType type;
     type.Name = "map";
     type.MacType = "GamD";
     type.Extensions = "map";
-    return type.FilterText();
+    return type;
 }
 
 }  // namespace

@@ -76,8 +76,10 @@ TEST_F(LoadTest, RecognisesTheEditionByItsHeadSignatureFullFirst) {
 
 TEST_F(LoadTest, CancelBeforeAnyLoadChangesNothing) {
     CancelChoice();
-    const fw::FileType mapFiles{"map", "GamD", "map"};
-    EXPECT_EQ(dialogs->FilterTexts(), std::vector<std::string>{mapFiles.FilterText()});
+    ASSERT_EQ(dialogs->FileTypes().size(), 1u);
+    const fw::FileType& offered = dialogs->FileTypes()[0];
+    EXPECT_EQ((std::vector<std::string>{offered.Name, offered.MacType, offered.Extensions}),
+              (std::vector<std::string>{"map", "GamD", "map"}));
     EXPECT_EQ(window->f, nullptr);
     EXPECT_EQ(window->br, nullptr);
     EXPECT_EQ(window->Title(), "");

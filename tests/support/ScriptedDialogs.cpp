@@ -10,10 +10,10 @@ void ScriptedDialogs::QueueFile(std::string path) { answers_.emplace_back(std::m
 
 void ScriptedDialogs::QueueCancel() { answers_.emplace_back(std::nullopt); }
 
-std::shared_ptr<fw::FolderItem> ScriptedDialogs::ChooseFile(const std::string& filterText) {
-    filterTexts_.push_back(filterText);
+std::shared_ptr<fw::FolderItem> ScriptedDialogs::ChooseFile(const fw::FileType& type) {
+    fileTypes_.push_back(type);
     if (answers_.empty()) {
-        ADD_FAILURE() << "An open-file dialog (" << filterText
+        ADD_FAILURE() << "An open-file dialog (" << type.FilterText()
                       << ") was shown with no scripted answer left";
         return nullptr;
     }
@@ -23,7 +23,10 @@ std::shared_ptr<fw::FolderItem> ScriptedDialogs::ChooseFile(const std::string& f
     return std::make_shared<fw::FolderItem>(std::move(*answer));
 }
 
-void ScriptedDialogs::ShowMessage(const std::string& text) { messages_.push_back(text); }
+void ScriptedDialogs::ShowMessage(const std::string& text) {
+    messages_.push_back(text);
+    if (watcher_) watcher_(text);
+}
 
 ScopedScriptedDialogs::ScopedScriptedDialogs()
     : dialogs_(std::make_shared<ScriptedDialogs>()), previous_(fw::SetDialogProvider(dialogs_)) {}

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/Dialogs.h"
+#include "framework/FolderItem.h"
 
 namespace testsupport {
 
@@ -23,20 +25,23 @@ public:
     // Takes the next queued answer. With none queued the test fails (the
     // program asked for a file the test did not expect) and the dialog counts
     // as cancelled.
-    std::shared_ptr<fw::FolderItem> ChooseFile(const std::string& filterText) override;
+    std::shared_ptr<fw::FolderItem> ChooseFile(const fw::FileType& type) override;
     void ShowMessage(const std::string& text) override;
+    // Runs `watcher` with each message at the moment it is shown.
+    void WatchMessages(std::function<void(const std::string&)> watcher) { watcher_ = std::move(watcher); }
 
     // Every text shown in a message box, in the order shown.
     const std::vector<std::string>& Messages() const { return messages_; }
-    // The filter text of every open-file dialog, in the order asked.
-    const std::vector<std::string>& FilterTexts() const { return filterTexts_; }
+    // The file type of every open-file dialog, in the order asked.
+    const std::vector<fw::FileType>& FileTypes() const { return fileTypes_; }
     // Answers queued and not yet taken.
     std::size_t PendingAnswers() const { return answers_.size(); }
 
 private:
     std::deque<std::optional<std::string>> answers_;  // nullopt: cancel
     std::vector<std::string> messages_;
-    std::vector<std::string> filterTexts_;
+    std::vector<fw::FileType> fileTypes_;
+    std::function<void(const std::string&)> watcher_;
 };
 
 // Installs scripted dialogs for one scope and brings back the provider that
