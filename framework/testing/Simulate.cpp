@@ -85,6 +85,33 @@ void ProcessEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+void PostToEventLoop(std::function<void()> work) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+}
+
+namespace {
+// Calls its watcher on each title change of the widget it watches, whose child it is.
+class TitleWatcher : public QObject {
+public:
+    TitleWatcher(QWidget* watched, std::function<void()> watcher) : QObject(watched), watcher_(std::move(watcher)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange) watcher_();
+        return false;
+    }
+
+private:
+    std::function<void()> watcher_;
+};
+}  // namespace
+
+void WatchTitle(Window& window, std::function<void()> watcher) {
+    if (QWidget* top = TopOf(window)) new TitleWatcher(top, std::move(watcher));
+}
+
 void Click(RectControl& control) {
     QPoint centre;
     if (QWindow* handle = HandleAndCentre(control, centre))

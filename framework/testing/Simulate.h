@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ namespace fw::testing {
 
 // Delivers everything pending: posted events, window-system events, repaints.
 void ProcessEvents();
+// Leaves `work` waiting for the event loop, as a timer or another program's
+// event would: the next event processing runs it, a yield's included.
+void PostToEventLoop(std::function<void()> work);
+// Runs `watcher` each time the window's shown title changes, at that moment.
+void WatchTitle(Window& window, std::function<void()> watcher);
 
 // A left click in the middle of the control, through the window system's
 // path: a window blocked by a modal one does not get it.
