@@ -8,6 +8,7 @@
 #include "framework/BinaryStream.h"
 #include "framework/Controls.h"
 #include "framework/Dialogs.h"
+#include "framework/Exceptions.h"
 #include "framework/Runtime.h"
 #include "framework/Text.h"
 #include "mapengine/MapArithmetic.h"
@@ -24,9 +25,11 @@ using maparith::ToPosition;
 
 constexpr std::int64_t Int32Size = 4;
 
-// TempOffset keeps the low 32 bits of an entry field's 64-bit position.
-std::int32_t Low32(std::int64_t position) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(position));
+// TempOffset: the low 32 bits of the 64-bit position of the NamePointer
+// field of the entry at `entryPosition`. The redirect writes there, widened
+// with its sign again.
+std::int32_t NamePointerFieldOffset(std::int64_t entryPosition) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(entryPosition + TagEntry::NamePointer));
 }
 
 // Every class code is four bytes, so equality is one comparison of a known
@@ -74,14 +77,18 @@ void Tagshroud::Demo_Protect() { ProtectMap(DemoEdition); }
 
 void Tagshroud::ProtectMap(const MapEdition& edition) {
     ReadProtectionIndex(edition);
-    if (!ProtectionMayWrite()) return;
+    const std::int64_t length = br->Length();
+    if (!ProtectionMayWrite(length)) return;
     // One buffer serves the name test of every tag.
     std::string name;
-    for (N = 0; N < TagCount; N = Add32(N, 1)) {
+    N = 0;
+    while (N < TagCount) {
         ProtectTag(edition, name);
+        N = Add32(N, 1);
         fw::RuntimeBackgroundTask();
     }
     WriteReplacementName();
+    ExpectLengthUnchanged(length);
     fw::MsgBox(std::string(ProtectedReport));
     ProtectOptions()->Close();
     Control<fw::Listbox>("taglist")->DeleteAllRows();
@@ -103,14 +110,14 @@ void Tagshroud::ReadProtectionIndex(const MapEdition& edition) {
 // rewrite and the whole replacement name lie inside the file, nothing is
 // written. The replacement is taken from the field here only to be measured;
 // it is written from the field as it stands after the loop.
-bool Tagshroud::ProtectionMayWrite() {
+bool Tagshroud::ProtectionMayWrite(std::int64_t length) {
     const std::string replacement =
         ReplacementName(ProtectOptions()->Control<fw::EditField>("TagInPut")->Text());
     if (replacement.size() > ReplacementNameMax) {
         fw::MsgBox(std::string(ReplacementTooLongMessage));
         return false;
     }
-    if (!TagIndexLiesInFile(static_cast<std::int64_t>(replacement.size()))) {
+    if (!TagIndexLiesInFile(length, static_cast<std::int64_t>(replacement.size()))) {
         fw::MsgBox(std::string(DamagedIndexMessage));
         ProtectOptions()->Close();
         return false;
@@ -118,15 +125,29 @@ bool Tagshroud::ProtectionMayWrite() {
     return true;
 }
 
-// A count larger than the file can hold entries fails at once, so the check
-// costs no more than the loop it guards.
-bool Tagshroud::TagIndexLiesInFile(std::int64_t replacementSize) {
-    const std::int64_t length = br->Length();
+// The check takes exactly the positions that the writes will use: each
+// entry's NamePointer field as TempOffset keeps it, in 32 bits, and the
+// replacement's length byte. (A wipe writes only non-zero bytes that it has
+// read, so only bytes inside the file.) A count larger than the file can hold
+// entries fails at once, so the check costs no more than the loop it guards.
+bool Tagshroud::TagIndexLiesInFile(std::int64_t length, std::int64_t replacementSize) {
     if (TagCount > 0 && TagCount > length / TagEntrySize) return false;
-    for (std::int32_t tag = 0; tag < TagCount; ++tag)
-        if (!LiesInFile(TagEntryPosition(IndexOffset, tag), TagEntrySize, length)) return false;
+    for (std::int32_t tag = 0; tag < TagCount; ++tag) {
+        const std::int64_t entry = TagEntryPosition(IndexOffset, tag);
+        if (!LiesInFile(entry, TagEntrySize, length) ||
+            !LiesInFile(ToPosition(NamePointerFieldOffset(entry)), Int32Size, length))
+            return false;
+    }
     const std::int64_t lengthByte = ToPosition(Sub32(Sub32(TempData, MapMagic), 1));
     return LiesInFile(lengthByte, 1 + replacementSize, length);
+}
+
+// A map that another program shortened (or grew) while it was protected may
+// have lost writes that met no fault: the last page past a new end takes
+// stores silently. Success is then not reported.
+void Tagshroud::ExpectLengthUnchanged(std::int64_t length) {
+    if (br->Length() != length)
+        throw fw::IOException(std::string(LengthChangedMessage));
 }
 
 // Decides tag N and protects it unless its class, its flag (in an edition
@@ -158,7 +179,7 @@ void Tagshroud::ProtectTag(const MapEdition& edition, std::string& name) {
 // With the stream just past the entry's class: remembers where the entry's
 // NamePointer field lies and reads it.
 void Tagshroud::ReadNamePointerField() {
-    TempOffset = Low32(br->Position() - TagEntry::TagClassSize + TagEntry::NamePointer);
+    TempOffset = NamePointerFieldOffset(br->Position() - TagEntry::TagClassSize);
     br->SetPosition(TempOffset);
     NamePointer = br->ReadInt32();
 }

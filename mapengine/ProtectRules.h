@@ -57,6 +57,8 @@ inline constexpr std::string_view ReplacementTooLongMessage =
     "The tag message can be at most 255 bytes long.";
 inline constexpr std::string_view DamagedIndexMessage =
     "This map's tag index is damaged; the map was not changed.";
+inline constexpr std::string_view LengthChangedMessage =
+    "Another program changed the map's length while it was being protected; the protection may be incomplete.";
 
 // The name written over tag 0's name for the text typed in the dialog.
 inline std::string ReplacementName(const std::string& typed) {

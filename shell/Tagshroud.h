@@ -85,8 +85,9 @@ private:
 
     // The protection's own steps (mapengine/Protect.cpp).
     void ReadProtectionIndex(const MapEdition& edition);
-    bool ProtectionMayWrite();
-    bool TagIndexLiesInFile(std::int64_t replacementSize);
+    bool ProtectionMayWrite(std::int64_t length);
+    bool TagIndexLiesInFile(std::int64_t length, std::int64_t replacementSize);
+    void ExpectLengthUnchanged(std::int64_t length);
     void ProtectTag(const MapEdition& edition, std::string& name);
     void ReadNamePointerField();
 };

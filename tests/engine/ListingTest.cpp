@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/BinaryStream.h"
+#include "framework/testing/Simulate.h"
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/StockTags.h"
@@ -47,10 +49,15 @@ protected:
     std::unique_ptr<TempMap> file_;
 };
 
-// The same index behind either edition's header lists alike.
+// The same index behind either edition's header lists alike. The title is set
+// as soon as the map name is read, before the tag index is sought; the label
+// before the first row; and a listing only appends to the list.
 TEST_F(ListingTest, ListsNameCountAndEveryTagInEntryOrderInBothEditions) {
+    std::int64_t positionAtTitle = -1;
+    fw::testing::WatchTitle(*window, [&] { positionAtTitle = window->br ? window->br->Position() : -1; });
     for (Edition edition : BothEditions) {
         SCOPED_TRACE(edition == Edition::Full ? "full" : "demo");
+        window->SetTitle("");
         MapBuilder map(edition);
         map.MapName("bloodgulch")
             .Tag("rncs", "levels\\test\\bloodgulch\\bloodgulch")
@@ -60,8 +67,17 @@ TEST_F(ListingTest, ListsNameCountAndEveryTagInEntryOrderInBothEditions) {
             .Tag("ihcs", "unused too")
             .ShareName(3, 1)
             .ShareName(4, 3);
+        // Yields 1 to 11 read the map name and its zero byte; 12 is tag 0's first name byte.
+        struct { std::string Title, Label; std::int32_t Rows = -1; } atFirstTagName;
+        testsupport::RunAtYield(12, [&] {
+            atFirstTagName = {window->Title(), Label(), window->Control<fw::Listbox>("taglist")->RowCount()};
+        });
         List(map);
 
+        EXPECT_EQ(positionAtTitle, map.MapNameFieldOffset() + 11);
+        EXPECT_EQ(atFirstTagName.Title, "bloodgulch");
+        EXPECT_EQ(atFirstTagName.Label, "Tag Count: 5");
+        EXPECT_EQ(atFirstTagName.Rows, 0);
         EXPECT_EQ(window->Title(), "bloodgulch");
         EXPECT_EQ(Label(), "Tag Count: 5");
         EXPECT_EQ(Rows(), (RowList{"levels\\test\\bloodgulch\\bloodgulch", "sky\\planets\\basis", "",
@@ -71,6 +87,12 @@ TEST_F(ListingTest, ListsNameCountAndEveryTagInEntryOrderInBothEditions) {
         EXPECT_EQ(window->MapMagic, map.MapMagic());
         EXPECT_EQ(window->IndexMagic, map.MapMagic() + 0x800);
         EXPECT_EQ(window->N, 5);
+
+        const RowList listed = Rows();
+        edition == Edition::Full ? window->Full_Load() : window->Demo_Load();
+        RowList twice = listed;
+        twice.insert(twice.end(), listed.begin(), listed.end());
+        EXPECT_EQ(Rows(), twice);
     }
 }
 

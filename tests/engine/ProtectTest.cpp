@@ -135,7 +135,16 @@ TEST_P(DecisionTableTest, DecidesTheTagAsTheTableSays) {
     MapBuilder builder(edition);
     builder.Tag("gtam", "globals\\globals").Tag(row.Class, row.Name, row.Flag).Tag("scnr", "levels\\test");
     std::string expected = builder.Build();
+    // "Map Protected!" shows over the open dialog, before the list is emptied and filled again.
+    bool dialogAtReport = false;
+    std::vector<std::string> rowsAtReport;
+    dialogs->WatchMessages([&](const std::string&) {
+        dialogAtReport = DialogOpen();
+        rowsAtReport = Rows();
+    });
     const std::string after = ProtectedBytes(builder, edition, "X");
+    EXPECT_TRUE(dialogAtReport);
+    EXPECT_EQ(rowsAtReport, (std::vector<std::string>{"globals\\globals", row.Name, "levels\\test"}));
 
     const std::size_t cap = edition == Edition::Full ? row.FullCap : row.DemoCap;
     if (cap) Wipe(expected, builder, 1, cap);
@@ -322,25 +331,32 @@ TEST_F(ProtectTest, TextOverTwoHundredFiftyFiveBytesIsRefusedAndKept) {
     EXPECT_EQ(Rows(), (std::vector<std::string>{"globals\\globals", "weapons\\gun"}));
 }
 
-// The entry lies inside the file, but the stream refuses the write at its
-// NamePointer field's 32-bit position: the error goes on to the caller, and
-// no success is reported.
-TEST_F(ProtectTest, WriteErrorRaisesAndReportsNoSuccess) {
-    using Huge = testmaps::EntryBelowTwoGiB;
+// Both entries lie inside the file, but the second one's NamePointer field
+// lies at a negative position once kept in 32 bits, where no redirect can
+// write: the map counts as damaged, and neither tag 0's name nor anything
+// else is written.
+TEST_F(ProtectTest, NamePointerFieldPastTwoGiBInThirtyTwoBitsIsDamagedAndNothingIsWritten) {
+    using Huge = testmaps::EntriesAtTwoGiB;
     const auto map = Huge::Make();
+    const auto entries = [&] {
+        std::ifstream file(map->Path(), std::ios::binary);
+        std::string bytes(At(Huge::FileSize - Huge::EntriesOffset), '\0');
+        file.seekg(Huge::EntriesOffset);
+        file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return bytes;
+    };
+    const std::string entriesBefore = entries();
     Choose(map->Path());
-    ProtectOptions()->Control<fw::EditField>("TagInPut")->SetText("x");
-    EXPECT_THROW(window->Full_Protect(), fw::IOException);
-    EXPECT_TRUE(dialogs->Messages().empty());
-    EXPECT_TRUE(DialogOpen());
+    ASSERT_EQ(Rows(), (std::vector<std::string>{"first", "second"}));
+    Protect(Edition::Full, "x");
 
+    EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{Damaged});
+    EXPECT_FALSE(DialogOpen());
     std::ifstream file(map->Path(), std::ios::binary);
-    std::string head(At(Huge::HeadSize), '\0'), entry(At(Huge::FileSize - Huge::EntryOffset), '\0');
+    std::string head(At(Huge::HeadSize), '\0');
     file.read(head.data(), Huge::HeadSize);
-    file.seekg(Huge::EntryOffset);
-    file.read(entry.data(), static_cast<std::streamsize>(entry.size()));
     EXPECT_EQ(Difference(Huge::Head(), head), "");
-    EXPECT_EQ(entry, "weap" + std::string(entry.size() - 4, '\0'));
+    EXPECT_EQ(entries(), entriesBefore);
 }
 
 // Which tags must be protected, decided in entry order on a copy of the file
@@ -452,4 +468,13 @@ TEST_F(ProtectTest, YieldsOncePerTurnAndWritesAlikeWhereverTheEventLoopComesIn) 
                   }()),
                   "");
     }
+
+    // The yield that ends a tag's turn comes once N has moved on: tag 0 is
+    // exempt, so the first yield is that of its turn.
+    TempMap fresh(builder.Build());
+    Choose(fresh);
+    std::int32_t nAtFirstYield = -1;
+    testsupport::RunAtYield(1, [&] { nAtFirstYield = window->N; });
+    Protect(Edition::Full, "G");
+    EXPECT_EQ(nAtFirstYield, 1);
 }

@@ -8,14 +8,14 @@
 namespace testmaps {
 
 // A full-edition map of just over 2 GiB, sparse so that it costs no disk,
-// whose one tag entry (class "weap", name pointer 0) starts 8 bytes below
-// 2 GiB. The entry lies inside the file, but its NamePointer field's position
-// taken in 32 bits is negative, so a protection's write there is refused by
-// the stream. MapMagic is -0x1000, tag 0's name pointer (read in 32 bits at
-// a negative position) is 0, and the bytes at 0x1000 are zero.
-struct EntryBelowTwoGiB {
-    static constexpr std::int32_t IndexOffset = 0x7FFFFFD0;
-    static constexpr std::int64_t EntryOffset = std::int64_t{IndexOffset} + 0x28;
+// with two tag entries of class "weap" just below 2 GiB. Both lie inside the
+// file, but the second one's NamePointer field starts at 2 GiB + 8, whose
+// position kept in 32 bits is negative: a protection could not redirect that
+// tag. MapMagic is -0x1000, so tag 0's name (pointer 0) lies at 0x1000 and
+// tag 1's (pointer 0x10) at 0x1010.
+struct EntriesAtTwoGiB {
+    static constexpr std::int32_t IndexOffset = 0x7FFFFFB0;
+    static constexpr std::int64_t EntriesOffset = std::int64_t{IndexOffset} + 0x28;
     static constexpr std::int64_t FileSize = 0x80000040;
     static constexpr std::int64_t HeadSize = 0x2000;  // the start of the file tests compare
 
