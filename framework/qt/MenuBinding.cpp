@@ -87,8 +87,11 @@ void PerformEditItem(std::string_view name, QLineEdit* field) {
 
 namespace {
 
-QLineEdit* FieldOfTarget(Window* window) {
-    if (window) return window->GetBackend().FocusedField();
+// The Edit items act on the focused field of the window the user works in,
+// whichever window's menu bar holds them: a dialog without a menu bar of its
+// own is served by its parent's.
+QLineEdit* EditItemField() {
+    if (Window* window = ActiveWindow()) return window->GetBackend().FocusedField();
     return qobject_cast<QLineEdit*>(QApplication::focusWidget());
 }
 
@@ -103,7 +106,7 @@ bool Applies(Window* window, const MenuItem& item) {
     if (!item.AutoEnable()) return true;
     if (HandlerFor(window, item.Name())) return true;
     if (item.MenuRole() == MenuItem::Role::Quit) return true;
-    if (IsEditItem(item.Name())) return EditItemApplies(item.Name(), FieldOfTarget(window));
+    if (IsEditItem(item.Name())) return EditItemApplies(item.Name(), EditItemField());
     return false;
 }
 
@@ -198,8 +201,8 @@ void MenuBinding::Trigger(const MenuItem& item) {
     const std::string name = item.Name();
     const bool isQuit = item.MenuRole() == MenuItem::Role::Quit;
     auto handler = HandlerFor(window, name);
-    QPointer<QLineEdit> field = FieldOfTarget(window);
-    DispatchEvent([&] {
+    QPointer<QLineEdit> field = EditItemField();
+    detail::DispatchEventIn(window, [&] {
         if (handler)
             handler();
         else if (isQuit)

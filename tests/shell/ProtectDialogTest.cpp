@@ -117,6 +117,46 @@ TEST_F(ProtectDialogTest, ShowsAsASheetWithItsLayout) {
     EXPECT_FALSE(cancel->Cancel());
 }
 
+// The dialog has no menu bar of its own: the main window's Edit items act on
+// the dialog's focused field, and are enabled exactly when they apply there.
+TEST_F(ProtectDialogTest, TheEditItemsActOnTheDialogsField) {
+    TempMap map(FlaggedSoundMap(Edition::Full).Build());
+    Choose(map.Path());
+    auto dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    auto field = dialog->Control<fw::EditField>("TagInPut");
+    sim::SetClipboardText("");
+    sim::TypeText(*field, "tag");
+    auto enabled = [&] {
+        std::string items;
+        for (const char* item : {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"})
+            if (sim::MenuItemEnabled(*main_, item)) items += std::string(items.empty() ? "" : " ") + item;
+        return items;
+    };
+    EXPECT_EQ(enabled(), "EditUndo EditSelectAll");
+    const struct {
+        const char* Item;
+        const char* Text;     // the field's text after the item
+        const char* Enabled;  // the Edit items enabled then
+    } steps[] = {
+        {"EditSelectAll", "tag", "EditUndo EditCut EditCopy EditClear EditSelectAll"},
+        {"EditCopy", "tag", "EditUndo EditCut EditCopy EditPaste EditClear EditSelectAll"},
+        {"EditClear", "", "EditUndo EditPaste"},
+        {"EditPaste", "tag", "EditUndo EditPaste EditSelectAll"},
+        {"EditUndo", "", "EditUndo EditPaste"},
+        {"EditPaste", "tag", "EditUndo EditPaste EditSelectAll"},
+        {"EditSelectAll", "tag", "EditUndo EditCut EditCopy EditPaste EditClear EditSelectAll"},
+        {"EditCut", "", "EditUndo EditPaste"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Item);
+        EXPECT_TRUE(sim::ChooseMenuItem(*main_, step.Item));
+        EXPECT_EQ(field->Text(), step.Text);
+        EXPECT_EQ(enabled(), step.Enabled);
+    }
+    EXPECT_EQ(sim::ClipboardText(), "tag");
+}
+
 struct EditionRow {
     Edition Map;
     std::string SoundRow;  // the flagged sound tag's row after the protection
