@@ -505,7 +505,8 @@ PushButton::PushButton(Window& owner) : RectControl(owner, std::make_unique<Butt
     QObject::connect(b.Button(), &QPushButton::clicked, b.Button(), [&b] {
         if (!b.action) return;
         auto action = b.action;
-        DispatchEvent(action);
+        Window* window = b.content && b.content->backend ? &b.content->backend->owner : nullptr;
+        detail::DispatchEventIn(window, action);
     });
 }
 

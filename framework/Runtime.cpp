@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
@@ -172,6 +173,20 @@ void YieldToEventLoop() {
 }
 
 bool InYield() { return yieldDepth > 0; }
+
+namespace {
+// The window of the innermost event being handled; a handler may show a
+// modal dialog, in which the user acts in another window meanwhile.
+std::weak_ptr<Window> actingWindow;
+}  // namespace
+
+void DispatchEventIn(Window* window, const std::function<void()>& handler) {
+    std::weak_ptr<Window> outer = std::exchange(actingWindow, window ? window->weak_from_this() : std::weak_ptr<Window>());
+    DispatchEvent(handler);
+    actingWindow = std::move(outer);
+}
+
+Window* ActingWindow() { return actingWindow.lock().get(); }
 
 std::vector<std::shared_ptr<Window>>& LiveWindows() {
     static std::vector<std::shared_ptr<Window>> windows;

@@ -290,8 +290,22 @@ void Window::Backend::BringToFront(bool wasShown) {
     widget->activateWindow();
 }
 
+namespace {
+// A sheet belongs to the document window in which the user acted to show it;
+// only with no event being handled is it the frontmost one. Which window the
+// window system activated last may lag behind the user's click.
+Window* SheetParent(const Window& sheet) {
+    Window* acting = detail::ActingWindow();
+    if (acting && acting != &sheet && acting->IsOpen()) {
+        const auto& b = acting->GetBackend();
+        if (b.frame == Window::Backend::DocumentFrame && b.widget && b.widget->isVisible()) return acting;
+    }
+    return FrontmostDocument(&sheet);
+}
+}  // namespace
+
 void Window::Backend::PresentSheet() {
-    Window* parent = FrontmostDocument(&owner);
+    Window* parent = SheetParent(owner);
     QWidget* parentWidget = parent ? parent->GetBackend().widget.data() : nullptr;
     if (widget->isVisible() && widget->parentWidget() == parentWidget) return;
     widget->hide();

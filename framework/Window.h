@@ -21,8 +21,9 @@ class MenuBar;
 // design-time list), CreateControls, then AddMenuHandlers.
 //
 // Frame kinds: 0 is a document window; 8 is a sheet, which Show presents
-// window-modal over the frontmost document window, so that window takes no
-// input while the sheet is up.
+// window-modal over the document window in which the user acted (whose
+// control or menu event is being handled), or over the frontmost document
+// window when no event is, so that window takes no input while the sheet is up.
 //
 // While a window is open the framework keeps it and GetImplicitWindow finds it
 // by its class name; once closed it is no longer found.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ bool InYield();
 
 // The framework's list of open windows, in the order they were opened.
 std::vector<std::shared_ptr<Window>>& LiveWindows();
+
+// Runs an event handler of `window` (a control's or a menu item's) through
+// DispatchEvent, with `window` as the window the user acted in while it runs.
+void DispatchEventIn(Window* window, const std::function<void()>& handler);
+// The window whose control or menu event is being handled, or nullptr.
+Window* ActingWindow();
 
 // Keeps `object` alive until the event loop next gets control. A window that
 // closes from inside one of its own event handlers is released this way, so

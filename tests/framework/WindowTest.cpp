@@ -253,4 +253,20 @@ TEST(Window, ASheetIsWindowModalOverTheFrontmostDocumentWindow) {
     EXPECT_EQ(clicks, 2);
 }
 
+// Shown from a button, the sheet goes over that button's window, even when
+// another document window was activated after it.
+TEST(Window, ASheetShownFromAButtonGoesOverThatButtonsWindow) {
+    std::shared_ptr<RecipeWindow> sheet;
+    auto first = Build(fwtest::Recipe().Class("First.First").Controls([&](RecipeWindow& w) {
+        w.Add<fw::PushButton>("Protect", fwtest::ButtonLayout(10, 10, "Protect"))->BindAction([&] { sheet->Show(); });
+    }));
+    auto other = Build(fwtest::Recipe().Class("Other.Other"));
+    sheet = Build(fwtest::Recipe().Class("Sheet.Sheet").Layout(fwtest::WindowLayout(356, 106, 8, false, "", false)));
+    sim::ProcessEvents();
+
+    sim::Click(*first->ControlByName("Protect"));
+    sim::ProcessEvents();
+    EXPECT_TRUE(sim::IsWindowModalOver(*sheet, *first));
+}
+
 }  // namespace
