@@ -25,7 +25,6 @@
 #include "framework/qt/Internal.h"
 #include "framework/qt/WindowBackend.h"
 
-
 namespace fw::testing {
 namespace {
 
