@@ -23,6 +23,7 @@
 #include "framework/Runtime.h"
 #include "framework/testing/EventLoopWatch.h"
 #include "framework/testing/Simulate.h"
+#include "framework/testing/SystemCalls.h"
 #include "shell/ProtectOptions.h"
 #include "shell/Tagshroud.h"
 #include "tests/support/MapBuilder.h"
@@ -104,14 +105,14 @@ class CallCounts {
 public:
     void Begin() {
         readWrite_ = ProcessReadWriteCalls();
-        stream_ = fw::BinaryStream::SystemCalls();
+        stream_ = fw::testing::StreamSystemCalls();
         faults_ = MinorFaults();
         system_ = SystemMilliseconds();
     }
     void End() {
         systemTotal_ += SystemMilliseconds() - system_;
         faultsTotal_ += MinorFaults() - faults_;
-        streamTotal_ += static_cast<std::int64_t>(fw::BinaryStream::SystemCalls() - stream_);
+        streamTotal_ += static_cast<std::int64_t>(fw::testing::StreamSystemCalls() - stream_);
         readWriteTotal_ += ProcessReadWriteCalls() - readWrite_ - ReadWriteProbeCost();
     }
     void Report(benchmark::State& state, const BenchMap& map) const {

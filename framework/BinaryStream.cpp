@@ -57,12 +57,6 @@ static_assert(std::atomic<std::uintptr_t>::is_always_lock_free);
 static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
 
 std::atomic<GuardSlot*> guardSlots{nullptr};
-// Bumped right before each system call a stream makes, the signal handler's
-// included (a lock-free atomic is safe to touch there).
-std::atomic<std::uint64_t> systemCalls{0};
-static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
-
-void CountSystemCall() { systemCalls.fetch_add(1, std::memory_order_relaxed); }
 
 struct sigaction previousSigbus;
 std::uintptr_t pageSize = 0;
@@ -94,7 +88,6 @@ void ReleaseSlot(GuardSlot& slot) {
 // it from the handler is safe in practice though POSIX does not list it.
 bool CutMapping(GuardSlot& slot, std::uintptr_t address, std::uintptr_t begin, std::uintptr_t end) {
     const std::uintptr_t page = address & ~(pageSize - 1);
-    CountSystemCall();
     void* zeros = mmap(reinterpret_cast<void*>(page), end - page, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
     if (zeros == MAP_FAILED) return false;
@@ -153,7 +146,6 @@ void InstallGuard() {
         action.sa_sigaction = OnSigbus;
         action.sa_flags = SA_SIGINFO | SA_ONSTACK;
         sigemptyset(&action.sa_mask);
-        CountSystemCall();
         if (sigaction(SIGBUS, &action, &previousSigbus) != 0)
             throw IOException("The guard for mapped files could not be installed: " +
                               std::generic_category().message(errno));
@@ -215,7 +207,6 @@ struct BinaryStream::Mapping {
     Mapping(int descriptor, GuardSlot& guardSlot) : fd(descriptor), slot(guardSlot) {}
     ~Mapping() {
         ReleaseSlot(slot);
-        CountSystemCall();
         close(fd);
     }
     Mapping(const Mapping&) = delete;
@@ -223,7 +214,6 @@ struct BinaryStream::Mapping {
 
     std::uint64_t FileSize() const {
         struct stat status {};
-        CountSystemCall();
         if (fstat(fd, &status) != 0)
             throw IOException(SystemError("The file's length could not be read", errno));
         return static_cast<std::uint64_t>(status.st_size);
@@ -236,16 +226,12 @@ struct BinaryStream::Mapping {
 std::shared_ptr<BinaryStream> BinaryStream::Open(const std::string& path) {
     // O_NONBLOCK keeps a FIFO or a device from holding up the open; only
     // regular files are kept.
-    CountSystemCall();
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return nullptr;
     auto mapping = std::make_unique<Mapping>(fd, *AcquireSlot());
     struct stat status {};
-    CountSystemCall();
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
-    CountSystemCall();
     const int flags = fcntl(fd, F_GETFL);
-    CountSystemCall();
     fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     // A file that opens but cannot be guarded or mapped (too large for the
     // address space, or on a file system that cannot map files shared) is no
@@ -260,8 +246,6 @@ std::shared_ptr<BinaryStream> BinaryStream::Open(const std::string& path) {
     }
 }
 
-std::uint64_t BinaryStream::SystemCalls() { return systemCalls.load(std::memory_order_relaxed); }
-
 BinaryStream::BinaryStream(std::unique_ptr<Mapping> mapping)
     : cut_(&mapping->slot.cut), mapping_(std::move(mapping)) {}
 
@@ -271,7 +255,6 @@ void BinaryStream::Unmap() {
     if (!data_) return;
     mapping_->slot.end.store(0);
     mapping_->slot.begin.store(0);
-    CountSystemCall();
     munmap(data_, length_);
     data_ = nullptr;
     length_ = 0;
@@ -282,7 +265,6 @@ void BinaryStream::Remap(std::uint64_t size) {
     if (size == 0) return;
     if (size > std::numeric_limits<std::size_t>::max())
         throw IOException("The file is too large to be mapped");
-    CountSystemCall();
     void* data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, mapping_->fd, 0);
     if (data == MAP_FAILED) throw IOException(SystemError("The file could not be mapped", errno));
     data_ = static_cast<unsigned char*>(data);

@@ -60,11 +60,6 @@ public:
     // more than 255 bytes is refused with an OutOfBoundsException.
     void WritePString(const std::string& text);
 
-    // How many system calls the streams of this process have made so far
-    // (open, examine, map, unmap, close). Reads and writes make none: they go
-    // through the mapping, so a whole listing costs a handful.
-    static std::uint64_t SystemCalls();
-
     class Cursor;
 
 private:

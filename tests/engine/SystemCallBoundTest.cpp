@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/BinaryStream.h"
 #include "framework/Controls.h"
+#include "framework/testing/SystemCalls.h"
 #include "shell/ProtectOptions.h"
 #include "tests/engine/MainWindowFixture.h"
 #include "tests/support/MapBuilder.h"
@@ -26,8 +26,8 @@ constexpr std::int64_t FixedCalls = 32;
 constexpr std::int64_t PageSize = 4096;
 constexpr int Tags = 3000;
 
-// The system calls made so far, counted twice over: the streams count their
-// own, and the kernel counts every read and write call of the process
+// The system calls made so far, counted twice over: the test drivers count
+// the calls with which streams open, examine and map files, and the kernel counts every read and write call of the process
 // (/proc/self/io), which a stream reading or writing through calls of its own
 // would show however it made them.
 struct Calls {
@@ -37,7 +37,7 @@ struct Calls {
 
 using testsupport::ProcessReadWriteCalls;
 
-Calls Now() { return {static_cast<std::int64_t>(fw::BinaryStream::SystemCalls()), ProcessReadWriteCalls()}; }
+Calls Now() { return {static_cast<std::int64_t>(fw::testing::StreamSystemCalls()), ProcessReadWriteCalls()}; }
 
 // Tags of every kind a protection treats differently, with names of 20 to 80
 // bytes that each differ.
