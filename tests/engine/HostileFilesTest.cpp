@@ -130,9 +130,9 @@ TEST_F(HostileFilesTest, EmptyFileIsNoMapAndStaysEmpty) {
     EXPECT_EQ(SizeOf(empty.Path()), 0);
 }
 
-// A file that opens but can be neither read nor mapped: a sparse file larger
-// than the address space, in the shared-memory folder, whose file system
-// holds files that large.
+// A file that opens for reading and writing but cannot be mapped: a sparse
+// file larger than the address space, in the shared-memory folder, whose
+// file system holds files that large.
 class UnmappableFile {
 public:
     UnmappableFile() {

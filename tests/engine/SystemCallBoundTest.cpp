@@ -27,9 +27,10 @@ constexpr std::int64_t PageSize = 4096;
 constexpr int Tags = 3000;
 
 // The system calls made so far, counted twice over: the test drivers count
-// the calls with which streams open, examine and map files, and the kernel counts every read and write call of the process
-// (/proc/self/io), which a stream reading or writing through calls of its own
-// would show however it made them.
+// the calls with which streams open, examine and map files, and the kernel
+// counts every read and write call of the process (/proc/self/io), which a
+// stream reading or writing through calls of its own would show however it
+// made them.
 struct Calls {
     std::int64_t stream = 0;
     std::int64_t readWrite = 0;
