@@ -74,6 +74,31 @@ bool IsControlName(Window& window, const QString& name) {
     return !name.isEmpty() && window.ControlByName(ToUtf8(name)) != nullptr;
 }
 
+// Counts the events of one type that the widget it watches receives, and
+// calls `onEvent` at each; it is the widget's child, and goes with it.
+class EventWatcher : public QObject {
+public:
+    EventWatcher(QWidget* watched, QEvent::Type type, std::function<void()> onEvent = {})
+        : QObject(watched), type_(type), onEvent_(std::move(onEvent)) {
+        watched->installEventFilter(this);
+    }
+    QEvent::Type Type() const { return type_; }
+    std::int64_t Seen() const { return seen_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != type_) return false;
+        ++seen_;
+        if (onEvent_) onEvent_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> onEvent_;
+    std::int64_t seen_ = 0;
+};
+
 }  // namespace
 
 void ProcessEvents() {
@@ -88,27 +113,8 @@ void PostToEventLoop(std::function<void()> work) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
 }
 
-namespace {
-// Calls its watcher on each title change of the widget it watches, whose child it is.
-class TitleWatcher : public QObject {
-public:
-    TitleWatcher(QWidget* watched, std::function<void()> watcher) : QObject(watched), watcher_(std::move(watcher)) {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::WindowTitleChange) watcher_();
-        return false;
-    }
-
-private:
-    std::function<void()> watcher_;
-};
-}  // namespace
-
 void WatchTitle(Window& window, std::function<void()> watcher) {
-    if (QWidget* top = TopOf(window)) new TitleWatcher(top, std::move(watcher));
+    if (QWidget* top = TopOf(window)) new EventWatcher(top, QEvent::WindowTitleChange, std::move(watcher));
 }
 
 void Click(RectControl& control) {
@@ -367,25 +373,13 @@ int LineHeight(RectControl& control) {
 }
 
 namespace {
-// Counts the paint events of the widget it watches; it is the widget's child.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
-    std::int64_t paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 // The paints of `widget` since the first call for it.
 std::int64_t PaintsOf(QWidget* widget) {
     if (!widget) return 0;
     for (QObject* child : widget->children())
-        if (auto* counter = dynamic_cast<PaintCounter*>(child)) return counter->paints;
-    new PaintCounter(widget);
+        if (auto* counter = dynamic_cast<EventWatcher*>(child); counter && counter->Type() == QEvent::Paint)
+            return counter->Seen();
+    new EventWatcher(widget, QEvent::Paint);
     return 0;
 }
 }  // namespace
